@@ -1,0 +1,52 @@
+// The setup window (Form1): its fields and the handlers of its controls. The
+// handlers are defined next to the behaviour they belong to: the window's own
+// life cycle in app/, locking and recovery in lock/, the pages and fields in
+// setup/.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/toolkit.h"
+
+namespace quorvel {
+
+class Program;
+
+class Form1 {
+public:
+    explicit Form1(Program& program);
+    ~Form1();
+
+    Window& window() { return *window_; }
+
+    // Fields of the window besides its controls.
+    int16_t PanelStep = 0;
+    int16_t CoverStep = 0;
+    std::u16string MatchFlag;
+    std::u16string RecoveryShown;
+
+private:
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void Form_MouseDown(MouseButton button);
+    void Timer1_Timer();
+
+    Program& program_;
+    Toolkit& toolkit_;
+    std::unique_ptr<Window> window_;
+
+public:
+    // The controls, by their designed names.
+    TextBox &Text1, &Text2, &Text3, &Text4, &Text5, &Text6, &Text7;
+    Label& Label13;
+    Image& Image1;
+    Panel &Picture1, &Picture2, &Picture3, &Picture4;
+    Button &iButton1, &iButton2, &iButton3, &iButton4, &iButton5, &iButton6, &iButton7, &iButton8;
+    Button &iButton10, &iButton11, &iButton12, &i1, &i2, &i3, &i4;
+    Timer &Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6, &Timer7, &Timer8;
+};
+
+}  // namespace quorvel

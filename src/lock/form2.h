@@ -1,0 +1,35 @@
+// The lock window (Form2): the translucent curtain over the screen while a
+// lock is in force.
+#pragma once
+
+#include <memory>
+
+#include "platform/toolkit.h"
+
+namespace quorvel {
+
+class Program;
+
+class Form2 {
+public:
+    explicit Form2(Program& program);
+    ~Form2();
+
+    Window& window() { return *window_; }
+
+private:
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+
+    Program& program_;
+    Toolkit& toolkit_;
+    std::unique_ptr<Window> window_;
+
+public:
+    Button& iButton1;
+    Image& Image1;
+    Timer& Timer1;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,204 @@
+// The toolkit contract: everything the handlers may ask of windows, controls,
+// timers, message boxes, pictures, the settings store, the keyboard hook,
+// commands and the end of the process. Win32 implements it in platform/win32;
+// tests/support holds an in-memory double. No platform type appears here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/bitmap.h"
+#include "base/colour.h"
+#include "base/numbers.h"
+#include "base/twips.h"
+#include "layouts/layout.h"
+
+namespace quorvel {
+
+enum class MouseButton : int16_t { Left = 1, Right = 2, Middle = 4 };
+
+// Message box styles: 16 is one OK button with the critical-error icon.
+inline constexpr int kMsgBoxCritical = 16;
+
+// Show styles for RunCommand: 1 normal and focused, 2 minimized and focused.
+inline constexpr int kShowNormalFocus = 1;
+inline constexpr int kShowMinimizedFocus = 2;
+
+// Extended window style bit of a layered (uniformly translucent) window.
+inline constexpr int32_t kExStyleLayered = 0x80000;
+
+// Where SetWindowPos puts a window in the stacking order.
+enum class InsertAfter { Topmost, NoTopmost };
+
+// The ordered list of full paths a drop carries, or none (plain text, say).
+using DroppedFiles = std::optional<std::vector<std::u16string>>;
+
+class Control {
+public:
+    virtual ~Control() = default;
+    virtual bool Visible() const = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool Enabled() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual Twips Left() const = 0;
+    virtual Twips Top() const = 0;
+    virtual Twips Width() const = 0;
+    virtual Twips Height() const = 0;
+    virtual void SetLeft(Twips left) = 0;
+    virtual void SetTop(Twips top) = 0;
+    virtual void SetWidth(Twips width) = 0;
+    virtual void SetHeight(Twips height) = 0;
+    // Front or back of its own group (child windows, or drawn-only controls)
+    // within its container.
+    virtual void BringToFront() = 0;
+    virtual void SendToBack() = 0;
+};
+
+class TextBox : public Control {
+public:
+    virtual std::u16string Text() const = 0;
+    // Raises Change at once (nested) when the text differs; identical text is
+    // not a change.
+    virtual void SetText(std::u16string_view text) = 0;
+    virtual Colour ForeColor() const = 0;
+    virtual void SetForeColor(Colour colour) = 0;
+
+    std::function<void()> Change;
+    // Raised before the field handles the press itself.
+    std::function<void(MouseButton)> MouseDown;
+    std::function<void(const DroppedFiles&)> FileDrop;
+};
+
+class Label : public Control {
+public:
+    virtual std::u16string Caption() const = 0;
+    std::function<void()> Click;
+};
+
+class Image : public Control {
+public:
+    virtual const Picture& GetPicture() const = 0;
+    virtual void SetPicture(Picture picture) = 0;  // nullptr clears it
+};
+
+class Panel : public Control {};
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual int Interval() const = 0;
+    virtual bool Enabled() const = 0;
+    // Enabling a running timer changes nothing; disabling stops its ticks.
+    virtual void SetEnabled(bool enabled) = 0;
+    std::function<void()> Tick;
+};
+
+// A skinned button as its window sees it: a control with a Click event.
+class Button : public Control {
+public:
+    std::function<void()> Click;
+};
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // Show, modeless: visible, then Resize (when the size changed or at the
+    // first show) and Activate (when the activation moved to this window from
+    // another window of the program, or at the first show).
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // Close: raises Unload, destroys the window; the program ends when no
+    // window is left.
+    virtual void Unload() = 0;
+    virtual void Minimize() = 0;
+    virtual bool Visible() const = 0;
+
+    virtual Twips Left() const = 0;
+    virtual Twips Top() const = 0;
+    virtual Twips Width() const = 0;
+    virtual Twips Height() const = 0;
+    virtual Twips ScaleWidth() const = 0;  // client area
+    virtual Twips ScaleHeight() const = 0;
+    virtual intptr_t Handle() const = 0;
+
+    // The window placement calls of the handlers, in pixels, flags 0 (moves,
+    // sizes and activates).
+    virtual void SetWindowPos(InsertAfter where, const PixelRect& rect) = 0;
+    virtual int32_t GetExStyle() const = 0;
+    virtual void SetExStyle(int32_t style) = 0;
+    virtual void SetLayeredAlpha(uint8_t alpha) = 0;
+    // The window manager's interactive move, as if the caption were pressed;
+    // returns when the mouse button is released.
+    virtual void BeginCaptionDrag() = 0;
+
+    // Controls by their designed names; index for control arrays.
+    virtual TextBox& TextBoxNamed(std::string_view name) = 0;
+    virtual Label& LabelNamed(std::string_view name, int index = -1) = 0;
+    virtual Image& ImageNamed(std::string_view name) = 0;
+    virtual Panel& PanelNamed(std::string_view name) = 0;
+    virtual Button& ButtonNamed(std::string_view name) = 0;
+    virtual Timer& TimerNamed(std::string_view name) = 0;
+
+    std::function<void()> Activate;
+    std::function<void()> Resize;
+    std::function<void()> Unloaded;
+    // A close request of the user or the system (not the program's own
+    // Unload); answering false refuses it and the window stays.
+    std::function<bool()> CloseRequest;
+    // A press on the window's own background (no control under the pointer).
+    std::function<void(MouseButton)> BackgroundMouseDown;
+};
+
+// Identifies an installed low-level keyboard hook; 0 is none.
+using HookHandle = intptr_t;
+
+// The decision of a low-level keyboard filter for one event: true discards
+// it. record points at the platform's key event record.
+using KeyFilterFn = bool (*)(int32_t nCode, uint32_t wParam, const void* record);
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // Creates the window and its controls from the layout, hidden. The caller
+    // wires its handlers and then runs its Load.
+    virtual std::unique_ptr<Window> CreateForm(const layouts::FormSpec& form) = 0;
+
+    // Modal; timers keep running while it is up.
+    virtual void MsgBox(std::u16string_view prompt, int style, std::u16string_view title) = 0;
+
+    virtual void StoreSave(std::u16string_view application,
+                           std::u16string_view section,
+                           std::u16string_view key,
+                           std::u16string_view text) = 0;
+    virtual std::u16string StoreLoad(std::u16string_view application,
+                                     std::u16string_view section,
+                                     std::u16string_view key,
+                                     std::u16string_view fallback) = 0;
+
+    // Empty path: an empty picture (nullptr). Missing or undecodable: nullopt.
+    virtual std::optional<Picture> LoadPicture(std::u16string_view path) = 0;
+    virtual std::optional<std::u16string> ProgramDirectory() = 0;
+    virtual bool FileExists(std::u16string_view path) = 0;
+    // Starts a command line with a show style, without waiting.
+    virtual bool RunCommand(std::u16string_view commandLine, int showStyle) = 0;
+    virtual void ClearClipboard() = 0;
+    virtual float TwipsPerPixelX() = 0;
+    virtual float TwipsPerPixelY() = 0;
+    virtual NumberFormat UserNumberFormat() = 0;
+
+    // The system-wide low-level keyboard filter (see lock/keyboard_filter.h).
+    virtual HookHandle InstallKeyboardFilter(KeyFilterFn filter) = 0;
+    virtual bool RemoveKeyboardFilter(HookHandle handle) = 0;
+
+    // Ends the process at once: no window unloads.
+    virtual void EndProcess() = 0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,140 @@
+#include "platform/win32/pictures.h"
+
+#include <wincodec.h>
+
+#include <algorithm>
+#include <map>
+#include <new>
+#include <string>
+
+#include "platform/win32/scoped.h"
+
+namespace quorvel::win32 {
+namespace {
+
+IWICImagingFactory* Factory() {
+    static IWICImagingFactory* factory = [] {
+        IWICImagingFactory* f = nullptr;
+        CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                         reinterpret_cast<void**>(&f));
+        return f;
+    }();
+    return factory;
+}
+
+std::optional<Picture> Decode(IWICBitmapDecoder* decoder, int maxWidth, int maxHeight) {
+    IWICImagingFactory* factory = Factory();
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.Put()))) return std::nullopt;
+    UINT width = 0, height = 0;
+    if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0) return std::nullopt;
+
+    IWICBitmapSource* source = frame.Get();
+    ComPtr<IWICBitmapScaler> scaler;
+    if (maxWidth > 0 && maxHeight > 0 &&
+        (width > static_cast<UINT>(maxWidth) || height > static_cast<UINT>(maxHeight))) {
+        const double scale = std::min(static_cast<double>(maxWidth) / width, static_cast<double>(maxHeight) / height);
+        const UINT w = std::max<UINT>(1, static_cast<UINT>(width * scale));
+        const UINT h = std::max<UINT>(1, static_cast<UINT>(height * scale));
+        if (FAILED(factory->CreateBitmapScaler(scaler.Put())) ||
+            FAILED(scaler->Initialize(frame.Get(), w, h, WICBitmapInterpolationModeFant)))
+            return std::nullopt;
+        source = scaler.Get();
+        width = w;
+        height = h;
+    }
+    // A picture beyond 16384 pixels a side, or 256 MiB of pixels, is refused
+    // rather than allowed to exhaust the memory of the program.
+    if (width > 16384 || height > 16384 || static_cast<unsigned long long>(width) * height > (64ull << 20))
+        return std::nullopt;
+
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(converter.Put()))) return std::nullopt;
+    if (FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
+        return std::nullopt;
+    try {
+        auto bitmap = std::make_shared<Bitmap>(static_cast<int>(width), static_cast<int>(height));
+        if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
+                                         reinterpret_cast<BYTE*>(bitmap->pixels.data()))))
+            return std::nullopt;
+        return Picture(std::move(bitmap));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::optional<Picture> DecodePictureFile(std::u16string_view path, int maxWidth, int maxHeight) {
+    IWICImagingFactory* factory = Factory();
+    if (!factory) return std::nullopt;
+    const std::wstring file = WStr(path);
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.Put())))
+        return std::nullopt;
+    return Decode(decoder.Get(), maxWidth, maxHeight);
+}
+
+std::optional<Picture> DecodePictureMemory(const void* data, size_t size) {
+    IWICImagingFactory* factory = Factory();
+    if (!factory) return std::nullopt;
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.Put()))) return std::nullopt;
+    if (FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)), static_cast<DWORD>(size))))
+        return std::nullopt;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())))
+        return std::nullopt;
+    return Decode(decoder.Get(), 0, 0);
+}
+
+Picture LoadArt(std::string_view name) {
+    static std::map<std::string, Picture, std::less<>> cache;
+    if (name.empty()) return nullptr;
+    if (auto it = cache.find(name); it != cache.end()) return it->second;
+    std::wstring resource(name.begin(), name.end());
+    Picture picture;
+    if (HRSRC info = FindResourceW(nullptr, resource.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */)) {
+        HGLOBAL handle = LoadResource(nullptr, info);
+        const void* data = handle ? LockResource(handle) : nullptr;
+        if (data) picture = DecodePictureMemory(data, SizeofResource(nullptr, info)).value_or(nullptr);
+    }
+    cache.emplace(std::string(name), picture);
+    return picture;
+}
+
+namespace {
+BITMAPINFO TopDownInfo(const Bitmap& picture) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+}  // namespace
+
+void DrawPicture(HDC dc, const Bitmap& picture, const RECT& dest) {
+    if (picture.Empty()) return;
+    const BITMAPINFO info = TopDownInfo(picture);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchDIBits(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0, picture.width,
+                  picture.height, picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+void DrawPictureClipped(HDC dc, const Bitmap& picture, int x, int y, const RECT& clip) {
+    if (picture.Empty()) return;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    const BITMAPINFO info = TopDownInfo(picture);
+    SetDIBitsToDevice(dc, x, y, picture.width, picture.height, 0, 0, 0, picture.height, picture.pixels.data(), &info,
+                      DIB_RGB_COLORS);
+    RestoreDC(dc, saved);
+}
+
+}  // namespace quorvel::win32

@@ -1,0 +1,26 @@
+// Pictures on Windows: decoding files and embedded art with WIC into the
+// portable Bitmap, and drawing a Bitmap onto a device context.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string_view>
+
+#include "base/bitmap.h"
+
+namespace quorvel::win32 {
+
+// Missing file or undecodable data: nullopt. Pictures larger than maxWidth x
+// maxHeight (when given) are scaled down to fit, keeping their proportions.
+std::optional<Picture> DecodePictureFile(std::u16string_view path, int maxWidth = 0, int maxHeight = 0);
+std::optional<Picture> DecodePictureMemory(const void* data, size_t size);
+// An RCDATA resource of the executable, by name; nullptr when absent.
+Picture LoadArt(std::string_view name);
+
+// Draws the picture into the destination rectangle (stretched to it).
+void DrawPicture(HDC dc, const Bitmap& picture, const RECT& dest);
+// Draws the picture unscaled with its top-left corner at (x, y), clipped to clip.
+void DrawPictureClipped(HDC dc, const Bitmap& picture, int x, int y, const RECT& clip);
+
+}  // namespace quorvel::win32

@@ -1,0 +1,208 @@
+#include "platform/win32/win32_toolkit.h"
+
+#include <algorithm>
+
+#include "base/numbers.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/pictures.h"
+
+namespace quorvel::win32 {
+namespace {
+
+// The one filter the hook procedure asks; the hook runs on the thread that
+// installed it, through its message loop.
+KeyFilterFn g_keyFilter = nullptr;
+
+LRESULT CALLBACK KeyboardHookProcedure(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (g_keyFilter && g_keyFilter(nCode, static_cast<uint32_t>(wParam), reinterpret_cast<const void*>(lParam)))
+        return 1;
+    CallNextHookEx(nullptr, nCode, wParam, lParam);
+    return 0;
+}
+
+std::wstring StoreKeyPath(const std::wstring& root, std::u16string_view application, std::u16string_view section) {
+    return root + L"\\" + WStr(application) + L"\\" + WStr(section);
+}
+
+}  // namespace
+
+int ToPixels(Twips twips, float twipsPerPixel) {
+    return RoundToInt32(static_cast<double>(twips) / twipsPerPixel).value_or(0);
+}
+
+Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) { RegisterWindowClasses(instance); }
+
+Win32Toolkit::~Win32Toolkit() = default;
+
+std::unique_ptr<Window> Win32Toolkit::CreateForm(const layouts::FormSpec& form) {
+    return std::make_unique<FormWindow>(*this, form);
+}
+
+void Win32Toolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }
+
+void Win32Toolkit::FormDestroyed(FormWindow* form) {
+    const auto it = std::find(forms_.begin(), forms_.end(), form);
+    if (it == forms_.end()) return;
+    forms_.erase(it);
+    if (activeForm == form) activeForm = nullptr;
+    // When no window is left, the program ends.
+    if (forms_.empty()) PostQuitMessage(0);
+}
+
+void Win32Toolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
+    // Owned by the program's active window, so that it stays in front of it
+    // (also of a topmost one) and the window waits for it.
+    HWND owner = GetActiveWindow();
+    MessageBoxW(owner, WStr(prompt).c_str(), WStr(title).c_str(), static_cast<UINT>(style) | MB_SETFOREGROUND);
+}
+
+void Win32Toolkit::StoreSave(std::u16string_view application,
+                             std::u16string_view section,
+                             std::u16string_view key,
+                             std::u16string_view text) {
+    HKEY handle = nullptr;
+    const std::wstring path = StoreKeyPath(storeRoot, application, section);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    const std::wstring value = WStr(text);
+    RegSetValueExW(handle, WStr(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+}
+
+std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
+                                       std::u16string_view section,
+                                       std::u16string_view key,
+                                       std::u16string_view fallback) {
+    const std::wstring path = StoreKeyPath(storeRoot, application, section);
+    const std::wstring name = WStr(key);
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS)
+        return std::u16string(fallback);
+    std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, value.data(), &bytes) !=
+        ERROR_SUCCESS)
+        return std::u16string(fallback);
+    value.resize(wcsnlen(value.c_str(), value.size()));
+    return U16(value);
+}
+
+std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path) {
+    if (path.empty()) return Picture{};
+    return DecodePictureFile(path);
+}
+
+std::optional<std::u16string> Win32Toolkit::ProgramDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::nullopt;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return std::nullopt;
+    return U16(std::wstring_view(path).substr(0, slash));
+}
+
+bool Win32Toolkit::FileExists(std::u16string_view path) {
+    const DWORD attributes = GetFileAttributesW(WStr(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Toolkit::RunCommand(std::u16string_view commandLine, int showStyle) {
+    std::wstring line = WStr(commandLine);  // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showStyle);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+void Win32Toolkit::ClearClipboard() {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+float Win32Toolkit::TwipsPerPixelX() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? 1440.0f / dpi : 15.0f;
+}
+
+float Win32Toolkit::TwipsPerPixelY() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? 1440.0f / dpi : 15.0f;
+}
+
+NumberFormat Win32Toolkit::UserNumberFormat() {
+    wchar_t decimal[8] = {};
+    NumberFormat format;
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8) > 1)
+        format.decimal = static_cast<char16_t>(decimal[0]);
+    return format;
+}
+
+HookHandle Win32Toolkit::InstallKeyboardFilter(KeyFilterFn filter) {
+    g_keyFilter = filter;
+    return reinterpret_cast<HookHandle>(
+        SetWindowsHookExW(WH_KEYBOARD_LL, &KeyboardHookProcedure, GetModuleHandleW(nullptr), 0));
+}
+
+bool Win32Toolkit::RemoveKeyboardFilter(HookHandle handle) {
+    return UnhookWindowsHookEx(reinterpret_cast<HHOOK>(handle)) != FALSE;
+}
+
+void Win32Toolkit::EndProcess() { ExitProcess(0); }
+
+HFONT Win32Toolkit::Font(const layouts::FontSpec& spec) {
+    std::wstring key = WStr(spec.face) + L"|" + std::to_wstring(spec.points) + L"|" + std::to_wstring(spec.weight) +
+                       L"|" + std::to_wstring(spec.charset);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second.Get();
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(static_cast<int>(spec.points * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    ReleaseDC(nullptr, screen);
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WStr(spec.face).c_str());
+    return fonts_.emplace(key, ScopedFont(font)).first->second.Get();
+}
+
+HCURSOR Win32Toolkit::HandCursor() {
+    static HCURSOR hand = [this] {
+        HCURSOR own = static_cast<HCURSOR>(LoadImageW(instance_, L"HAND", IMAGE_CURSOR, 32, 32, 0));
+        return own ? own : LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
+    }();
+    return hand;
+}
+
+HICON Win32Toolkit::ProgramIcon(int size) {
+    return static_cast<HICON>(LoadImageW(instance_, L"APPICON", IMAGE_ICON, size, size, LR_SHARED));
+}
+
+int Win32Toolkit::Run() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace quorvel::win32

@@ -1,0 +1,71 @@
+// The toolkit contract on Win32: windows built from the layout tables,
+// message boxes, the registry as settings store, WIC pictures, the
+// low-level keyboard hook, commands and the end of the process.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "layouts/layout.h"
+#include "platform/toolkit.h"
+#include "platform/win32/scoped.h"
+
+namespace quorvel::win32 {
+
+class FormWindow;
+
+class Win32Toolkit : public Toolkit {
+public:
+    explicit Win32Toolkit(HINSTANCE instance);
+    ~Win32Toolkit() override;
+
+    std::unique_ptr<Window> CreateForm(const layouts::FormSpec& form) override;
+    void MsgBox(std::u16string_view prompt, int style, std::u16string_view title) override;
+    void StoreSave(std::u16string_view application,
+                   std::u16string_view section,
+                   std::u16string_view key,
+                   std::u16string_view text) override;
+    std::u16string StoreLoad(std::u16string_view application,
+                             std::u16string_view section,
+                             std::u16string_view key,
+                             std::u16string_view fallback) override;
+    std::optional<Picture> LoadPicture(std::u16string_view path) override;
+    std::optional<std::u16string> ProgramDirectory() override;
+    bool FileExists(std::u16string_view path) override;
+    bool RunCommand(std::u16string_view commandLine, int showStyle) override;
+    void ClearClipboard() override;
+    float TwipsPerPixelX() override;
+    float TwipsPerPixelY() override;
+    NumberFormat UserNumberFormat() override;
+    HookHandle InstallKeyboardFilter(KeyFilterFn filter) override;
+    bool RemoveKeyboardFilter(HookHandle handle) override;
+    void EndProcess() override;
+
+    // Runs the message loop until the last window is gone; returns the exit code.
+    int Run();
+
+    // Backend internals shared by the windows.
+    HINSTANCE instance() const { return instance_; }
+    HFONT Font(const layouts::FontSpec& spec);
+    HCURSOR HandCursor();
+    HICON ProgramIcon(int size);
+    void FormCreated(FormWindow* form);
+    void FormDestroyed(FormWindow* form);
+    // Activation bookkeeping: Activate is raised only when the program's
+    // active form changes.
+    FormWindow* activeForm = nullptr;
+    // The settings store's root key below HKEY_CURRENT_USER.
+    std::wstring storeRoot = L"Software\\Quorvel";
+
+private:
+    HINSTANCE instance_;
+    std::map<std::wstring, ScopedFont> fonts_;
+    std::vector<FormWindow*> forms_;
+};
+
+// Pixels from twips at the given twips per pixel, halves to even.
+int ToPixels(Twips twips, float twipsPerPixel);
+
+}  // namespace quorvel::win32

@@ -1,0 +1,316 @@
+#include "support/fake_toolkit.h"
+
+#include <algorithm>
+
+namespace quorvel::testing {
+
+using layouts::ControlKind;
+using layouts::ControlSpec;
+
+// ---- controls ----
+
+template <typename Base>
+FakeControl<Base>::FakeControl(FakeWindow& window, const ControlSpec& spec)
+    : window_(window), spec_(spec), state_{spec.visible, spec.enabled, spec.left, spec.top, spec.width, spec.height} {}
+
+template <typename Base>
+void FakeControl<Base>::BringToFront() {
+    window_.MoveInStack(std::string(spec_.name) + (spec_.index >= 0 ? "(" + std::to_string(spec_.index) + ")" : ""),
+                        true);
+}
+
+template <typename Base>
+void FakeControl<Base>::SendToBack() {
+    window_.MoveInStack(std::string(spec_.name) + (spec_.index >= 0 ? "(" + std::to_string(spec_.index) + ")" : ""),
+                        false);
+}
+
+FakeTextBox::FakeTextBox(FakeWindow& window, const ControlSpec& spec)
+    : FakeControl(window, spec), text_(spec.text), foreColor_(spec.foreColor) {}
+
+void FakeTextBox::SetText(std::u16string_view text) {
+    if (text == text_) return;
+    text_ = text;
+    ++changeCount;
+    if (Change) Change();
+}
+
+void FakeTextBox::UserType(std::u16string_view text) {
+    std::u16string limited(text);
+    if (spec_.maxLength > 0 && limited.size() > static_cast<size_t>(spec_.maxLength)) limited.resize(spec_.maxLength);
+    SetText(limited);
+}
+
+void FakeTextBox::UserPress(MouseButton button) {
+    if (!state_.visible || !state_.enabled) return;
+    if (MouseDown) MouseDown(button);
+}
+
+void FakeTextBox::UserDrop(const DroppedFiles& files) {
+    if (!state_.visible || !state_.enabled || !spec_.dropTarget) return;
+    if (FileDrop) FileDrop(files);
+}
+
+void FakeLabel::UserClick() {
+    if (!state_.visible || !state_.enabled || !window_.Visible()) return;
+    if (Click) Click();
+}
+
+void FakeButton::UserClick() {
+    if (!state_.visible || !state_.enabled || !window_.Visible()) return;
+    if (Click) Click();
+}
+
+FakeTimer::FakeTimer(FakeToolkit& toolkit, const ControlSpec& spec) : toolkit_(toolkit), interval_(spec.interval) {
+    toolkit_.timers.push_back(this);
+}
+
+void FakeTimer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;  // enabling a running timer changes nothing
+    enabled_ = enabled;
+    if (enabled) due = toolkit_.Now() + std::max(interval_, 1);
+}
+
+// ---- window ----
+
+FakeWindow::FakeWindow(FakeToolkit& toolkit, const layouts::FormSpec& form)
+    : toolkit_(toolkit), form_(form), handle_(toolkit.nextHandle_++) {
+    if (form.maximized) {
+        width_ = toolkit.screenWidth;
+        height_ = toolkit.screenHeight;
+    } else {
+        width_ = form.clientWidth;
+        height_ = form.clientHeight;
+        left_ = (toolkit.screenWidth - width_) / 2;
+        top_ = (toolkit.screenHeight - height_) / 2;
+    }
+    for (const ControlSpec& spec : form.controls) {
+        const std::string name(spec.name);
+        const std::string key = name + (spec.index >= 0 ? "(" + std::to_string(spec.index) + ")" : "");
+        specsByKey_[key] = &spec;
+        switch (spec.kind) {
+            case ControlKind::TextBox: textBoxes_[key] = std::make_unique<FakeTextBox>(*this, spec); break;
+            case ControlKind::Label: labels_[key] = std::make_unique<FakeLabel>(*this, spec); break;
+            case ControlKind::Image: images_[key] = std::make_unique<FakeImage>(*this, spec); break;
+            case ControlKind::Panel: panels_[key] = std::make_unique<FakePanel>(*this, spec); break;
+            case ControlKind::Button: buttons_[key] = std::make_unique<FakeButton>(*this, spec); break;
+            case ControlKind::Timer: timers_[key] = std::make_unique<FakeTimer>(toolkit, spec); continue;
+        }
+        stacks_[StackKey(spec)].push_back(key);
+    }
+    toolkit.windows.push_back(this);
+}
+
+FakeWindow::~FakeWindow() {
+    auto& ws = toolkit_.windows;
+    ws.erase(std::remove(ws.begin(), ws.end(), this), ws.end());
+    for (auto& [name, timer] : timers_) {
+        auto& ts = toolkit_.timers;
+        ts.erase(std::remove(ts.begin(), ts.end(), timer.get()), ts.end());
+    }
+    if (toolkit_.activeWindow == this) toolkit_.activeWindow = nullptr;
+}
+
+std::string FakeWindow::StackKey(const ControlSpec& spec) const {
+    const bool childWindow =
+        spec.kind == ControlKind::Panel || spec.kind == ControlKind::TextBox || spec.kind == ControlKind::Button;
+    return std::string(spec.container) + (childWindow ? "|w" : "|d");
+}
+
+void FakeWindow::MoveInStack(const std::string& key, bool toFront) {
+    auto& stack = stacks_[StackKey(*specsByKey_.at(key))];
+    stack.erase(std::remove(stack.begin(), stack.end(), key), stack.end());
+    if (toFront)
+        stack.push_front(key);
+    else
+        stack.push_back(key);
+}
+
+std::vector<std::string> FakeWindow::StackOf(std::string_view container, bool childWindows) const {
+    auto it = stacks_.find(std::string(container) + (childWindows ? "|w" : "|d"));
+    if (it == stacks_.end()) return {};
+    return {it->second.begin(), it->second.end()};
+}
+
+bool FakeWindow::InFront(std::string_view upper, std::string_view lower) const {
+    for (const auto& [key, stack] : stacks_) {
+        const auto u = std::find(stack.begin(), stack.end(), upper);
+        const auto l = std::find(stack.begin(), stack.end(), lower);
+        if (u != stack.end() && l != stack.end()) return u < l;
+    }
+    throw std::logic_error("controls not in one group: " + std::string(upper) + ", " + std::string(lower));
+}
+
+Label& FakeWindow::LabelNamed(std::string_view name, int index) { return FakeLabelNamed(name, index); }
+
+FakeLabel& FakeWindow::FakeLabelNamed(std::string_view name, int index) {
+    const std::string key = std::string(name) + (index >= 0 ? "(" + std::to_string(index) + ")" : "");
+    return Find(labels_, key);
+}
+
+void FakeWindow::RaiseActivate() {
+    if (toolkit_.activeWindow == this) return;
+    toolkit_.activeWindow = this;
+    if (Activate) Activate();
+}
+
+void FakeWindow::Show() {
+    if (destroyed) return;
+    visible_ = true;
+    minimized = false;
+    if (!shownOnce_ || sizeAtLastResize_[0] != width_ || sizeAtLastResize_[1] != height_) {
+        sizeAtLastResize_[0] = width_;
+        sizeAtLastResize_[1] = height_;
+        if (Resize) Resize();
+    }
+    shownOnce_ = true;
+    RaiseActivate();
+}
+
+void FakeWindow::Hide() {
+    visible_ = false;
+    if (toolkit_.activeWindow != this) return;
+    toolkit_.activeWindow = nullptr;
+    // The system hands the activation to the next visible window of the program.
+    for (FakeWindow* other : toolkit_.windows) {
+        if (other != this && other->visible_ && !other->destroyed) {
+            other->RaiseActivate();
+            break;
+        }
+    }
+}
+
+void FakeWindow::Unload() {
+    if (destroyed) return;
+    if (Unloaded) Unloaded();
+    destroyed = true;
+    visible_ = false;
+    for (auto& [name, timer] : timers_) timer->SetEnabled(false);
+    if (toolkit_.activeWindow == this) toolkit_.activeWindow = nullptr;
+    const bool anyLeft =
+        std::any_of(toolkit_.windows.begin(), toolkit_.windows.end(), [](FakeWindow* w) { return !w->destroyed; });
+    if (!anyLeft) toolkit_.programEnded = true;
+}
+
+void FakeWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
+    windowPosCalls.push_back({where, rect});
+    topmost = where == InsertAfter::Topmost;
+    const float tpp = toolkit_.twipsPerPixel;
+    left_ = rect.x * tpp;
+    top_ = rect.y * tpp;
+    width_ = rect.width * tpp;
+    height_ = rect.height * tpp;
+    if (visible_) RaiseActivate();  // flags 0: the call also activates
+}
+
+void FakeWindow::UserActivate() {
+    if (visible_ && !destroyed) RaiseActivate();
+}
+
+void FakeWindow::UserPressBackground(MouseButton button) {
+    if (visible_ && BackgroundMouseDown) BackgroundMouseDown(button);
+}
+
+void FakeWindow::UserClose() {
+    if (destroyed) return;
+    if (CloseRequest && !CloseRequest()) return;
+    Unload();
+}
+
+void FakeWindow::ResizeTo(Twips width, Twips height) {
+    width_ = width;
+    height_ = height;
+    if (visible_) {
+        sizeAtLastResize_[0] = width;
+        sizeAtLastResize_[1] = height;
+        if (Resize) Resize();
+    }
+}
+
+// ---- toolkit ----
+
+FakeToolkit::FakeToolkit() = default;
+FakeToolkit::~FakeToolkit() = default;
+
+std::unique_ptr<Window> FakeToolkit::CreateForm(const layouts::FormSpec& form) {
+    return std::make_unique<FakeWindow>(*this, form);
+}
+
+void FakeToolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
+    messages.push_back({std::u16string(prompt), style, std::u16string(title)});
+    if (onMessageBox) onMessageBox(messages.back());
+}
+
+void FakeToolkit::StoreSave(std::u16string_view application,
+                            std::u16string_view section,
+                            std::u16string_view key,
+                            std::u16string_view text) {
+    storeOps.push_back(
+        {true, std::u16string(application), std::u16string(section), std::u16string(key), std::u16string(text)});
+    if (failSaves) return;
+    store[{std::u16string(application), std::u16string(section), std::u16string(key)}] = text;
+}
+
+std::u16string FakeToolkit::StoreLoad(std::u16string_view application,
+                                      std::u16string_view section,
+                                      std::u16string_view key,
+                                      std::u16string_view fallback) {
+    storeOps.push_back({false, std::u16string(application), std::u16string(section), std::u16string(key), {}});
+    if (failLoads) return std::u16string(fallback);
+    auto it = store.find({std::u16string(application), std::u16string(section), std::u16string(key)});
+    return it == store.end() ? std::u16string(fallback) : it->second;
+}
+
+std::optional<std::u16string> FakeToolkit::Stored(std::u16string_view application) const {
+    auto it = store.find({std::u16string(application), u"APP", u"TEXT"});
+    if (it == store.end()) return std::nullopt;
+    return it->second;
+}
+
+void FakeToolkit::Put(std::u16string_view application, std::u16string_view text) {
+    store[{std::u16string(application), u"APP", u"TEXT"}] = text;
+}
+
+std::optional<Picture> FakeToolkit::LoadPicture(std::u16string_view path) {
+    if (path.empty()) return Picture{};
+    auto it = pictures.find(std::u16string(path));
+    if (it == pictures.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FakeToolkit::RunCommand(std::u16string_view commandLine, int showStyle) {
+    if (!commandsStart) return false;
+    commands.push_back({std::u16string(commandLine), showStyle});
+    return true;
+}
+
+HookHandle FakeToolkit::InstallKeyboardFilter(KeyFilterFn filter) {
+    if (hookInstallFails) return 0;
+    installedFilter = filter;
+    const HookHandle handle = nextHook_++;
+    liveHooks.insert(handle);
+    return handle;
+}
+
+bool FakeToolkit::RemoveKeyboardFilter(HookHandle handle) {
+    removeCalls.push_back(handle);
+    return liveHooks.erase(handle) > 0;
+}
+
+void FakeToolkit::Advance(int64_t ms) {
+    const int64_t target = now_ + ms;
+    for (;;) {
+        FakeTimer* next = nullptr;
+        for (FakeTimer* t : timers) {
+            if (t->Enabled() && t->due <= target && (next == nullptr || t->due < next->due)) next = t;
+        }
+        if (next == nullptr) break;
+        now_ = std::max(now_, next->due);
+        next->due = now_ + std::max(next->Interval(), 1);
+        ++next->ticks;
+        if (next->Tick) next->Tick();
+    }
+    now_ = target;
+}
+
+}  // namespace quorvel::testing
