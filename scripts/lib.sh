@@ -45,12 +45,17 @@ stop_virtual_display() {
     XVFB_PID=""
 }
 
-# Prepares the Wine prefix in $WINEPREFIX once.
+# Prepares the Wine prefix in $WINEPREFIX once. With "unmanaged", Wine
+# places its windows itself: on a virtual display there is no window manager,
+# and a managed window would wait two seconds for one at every hide.
 ensure_wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "preparing the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w 2>/dev/null || true
+    fi
+    if [ "${1:-}" = "unmanaged" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     fi
 }

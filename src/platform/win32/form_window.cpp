@@ -308,6 +308,7 @@ public:
         HWND hwnd = CreateWindowExW(0, L"EDIT", text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                     container.hwnd(), nullptr, container.form().toolkit().instance(), nullptr);
         Attach(hwnd);
+        lastText_ = spec.text;
         foreColor_ = spec.foreColor;
         const layouts::FontSpec* font = spec.font ? spec.font : &container.form().DefaultFont();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(container.form().toolkit().Font(*font)), FALSE);
@@ -351,7 +352,12 @@ public:
         SetBkColor(dc, ToColorRef(spec_.backColor, kSysWindowBackground));
         return backBrush_.Get();
     }
+    // The edit control also notifies when a key left the text as it was (at
+    // its length limit, say); only a real change reaches the handler.
     void Changed() {
+        std::u16string now = Text();
+        if (now == lastText_) return;
+        lastText_ = std::move(now);
         if (Change) Change();
     }
 
@@ -381,6 +387,7 @@ private:
     }
 
     Colour foreColor_;
+    std::u16string lastText_;
     ScopedBrush backBrush_;
     DropTarget* dropTarget_ = nullptr;
 };
@@ -591,9 +598,11 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, x, y, width, height, nullptr, nullptr,
                                 toolkit.instance(), this);
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
+    // The tool tip window has no owner: under Wine an owned topmost popup
+    // keeps its owner out of the topmost band.
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, toolkit.instance(), nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit.instance(), nullptr);
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
     BuildControls();
@@ -601,6 +610,7 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
 }
 
 FormWindow::~FormWindow() {
+    if (tooltip_) DestroyWindow(tooltip_);
     if (hwnd_ && !destroyed_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         destroyed_ = true;
@@ -888,4 +898,13 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterButtonClass(instance);
 }
 
+}  // namespace quorvel::win32
+
+namespace quorvel::win32 {
+HWND ChildWindowOf(Control& control) {
+    if (auto* c = dynamic_cast<ChildControl<TextBox>*>(&control)) return c->hwnd();
+    if (auto* c = dynamic_cast<ChildControl<Button>*>(&control)) return c->hwnd();
+    if (auto* c = dynamic_cast<ChildControl<Panel>*>(&control)) return c->hwnd();
+    return nullptr;
+}
 }  // namespace quorvel::win32

@@ -123,3 +123,9 @@ private:
 void RegisterWindowClasses(HINSTANCE instance);
 
 }  // namespace quorvel::win32
+
+namespace quorvel::win32 {
+// The native window of a child-window control (text box, panel, button);
+// nullptr for drawn-only controls.
+HWND ChildWindowOf(Control& control);
+}  // namespace quorvel::win32
