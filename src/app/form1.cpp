@@ -52,6 +52,8 @@ Form1::Form1(Program& program)
     window_->Unloaded = [this] { Form_Unload(); };
     window_->BackgroundMouseDown = [this](MouseButton button) { Form_MouseDown(button); };
     Timer1.Tick = [this] { Timer1_Timer(); };
+    iButton1.Click = [this] { iButton1_Click(); };
+    iButton2.Click = [this] { iButton2_Click(); };
     Form_Load();
 }
 

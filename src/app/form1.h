@@ -34,6 +34,10 @@ private:
     void Form_MouseDown(MouseButton button);
     void Timer1_Timer();
 
+    // The pages and the window's own buttons.
+    void iButton1_Click();
+    void iButton2_Click();
+
     Program& program_;
     Toolkit& toolkit_;
     std::unique_ptr<Window> window_;
