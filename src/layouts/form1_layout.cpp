@@ -14,6 +14,54 @@ constexpr Colour kEntryBack = Rgb(0xE0, 0xE7, 0xEB);
 constexpr Colour kAccentGreen = Rgb(0x6D, 0xBD, 0x00);
 constexpr Colour kLinkBlue = Rgb(0x00, 0x00, 0xFF);
 
+// The stored property bags of the buttons, in the text form of
+// widgets/ibutton/property_bag.h: strip, caption, font, draw mode, fore
+// colour, and (the close button only) a transparent back style.
+// "_extentx"/"_extenty" are the design size in HIMETRIC, kept by the window.
+constexpr std::string_view kBagUnlock =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=解锁\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagVerify =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=验证\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagAbout =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=关于\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagCancel =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=取消\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagBack =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=返回\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagOk =
+    "_extentx=1852\n_extenty=688\nbackpicture=@light_bar\ncaption=确定\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagLock =
+    "_extentx=5636\n_extenty=953\nbackpicture=@green_bar\ncaption=锁             屏\ncfont=宋体,9,400,0,0,0,134\n"
+    "cdrawmode=13\ncforecolor=0x80000012\n";
+constexpr std::string_view kBagClose =
+    "_extentx=741\n_extenty=741\nbackpicture=@close\ncbackstyle=0\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagMinimise =
+    "_extentx=741\n_extenty=741\nbackpicture=@minimise\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagGear =
+    "_extentx=688\n_extenty=688\nbackpicture=@gear\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\ncforecolor=0x80000012\n";
+constexpr std::string_view kBagPowerIcon =
+    "_extentx=688\n_extenty=688\nbackpicture=@power_icon\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagHide =
+    "_extentx=688\n_extenty=688\nbackpicture=@hide\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\ncforecolor=0x80000012\n";
+constexpr std::string_view kBagShutdownTile =
+    "_extentx=2223\n_extenty=2223\nbackpicture=@shutdown_tile\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagRestartTile =
+    "_extentx=2223\n_extenty=2223\nbackpicture=@restart_tile\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+constexpr std::string_view kBagLogoffTile =
+    "_extentx=2223\n_extenty=2223\nbackpicture=@logoff_tile\ncfont=宋体,9,400,0,0,0,134\ncdrawmode=13\n"
+    "cforecolor=0x80000012\n";
+
 constexpr ControlSpec kControls[] = {
     // Directly on the window.
     {.name = "Text7",
@@ -36,7 +84,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 35,
      .toolTip = u"确定",
-     .bag = "light_bar|解锁"},
+     .bag = kBagUnlock},
     {.name = "Text6",
      .kind = K::TextBox,
      .left = 1560,
@@ -57,7 +105,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 2,
      .toolTip = u"关于",
-     .bag = "light_bar|关于"},
+     .bag = kBagAbout},
     {.name = "i2",
      .kind = K::Button,
      .left = 4515,
@@ -66,7 +114,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 12,
      .toolTip = u"取消",
-     .bag = "light_bar|取消"},
+     .bag = kBagCancel},
     {.name = "Picture3",
      .kind = K::Panel,
      .left = 6400,
@@ -105,7 +153,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 5,
      .toolTip = u"关机",
-     .bag = "power_icon|"},
+     .bag = kBagPowerIcon},
     {.name = "iButton4",
      .kind = K::Button,
      .left = 360,
@@ -114,7 +162,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 4,
      .toolTip = u"设置",
-     .bag = "gear|"},
+     .bag = kBagGear},
     {.name = "iButton2",
      .kind = K::Button,
      .left = 4800,
@@ -123,7 +171,7 @@ constexpr ControlSpec kControls[] = {
      .height = 420,
      .tabIndex = 1,
      .toolTip = u"最小化",
-     .bag = "minimise|"},
+     .bag = kBagMinimise},
     {.name = "iButton1",
      .kind = K::Button,
      .left = 5260,
@@ -132,7 +180,7 @@ constexpr ControlSpec kControls[] = {
      .height = 420,
      .tabIndex = 0,
      .toolTip = u"关闭",
-     .bag = "close|"},
+     .bag = kBagClose},
     {.name = "i1",
      .kind = K::Button,
      .left = 4515,
@@ -141,7 +189,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 13,
      .toolTip = u"返回",
-     .bag = "light_bar|返回"},
+     .bag = kBagBack},
     {.name = "i4",
      .kind = K::Button,
      .left = 4520,
@@ -150,7 +198,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 15,
      .toolTip = u"确定",
-     .bag = "light_bar|确定"},
+     .bag = kBagOk},
     {.name = "Picture4",
      .kind = K::Panel,
      .left = 240,
@@ -169,7 +217,7 @@ constexpr ControlSpec kControls[] = {
      .height = 540,
      .tabIndex = 20,
      .toolTip = u"锁屏",
-     .bag = "green_bar|锁             屏"},
+     .bag = kBagLock},
     {.name = "Text2",
      .kind = K::TextBox,
      .left = 3240,
@@ -202,7 +250,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 36,
      .toolTip = u"确定",
-     .bag = "light_bar|验证"},
+     .bag = kBagVerify},
     {.name = "iButton12",
      .kind = K::Button,
      .left = 360,
@@ -211,7 +259,7 @@ constexpr ControlSpec kControls[] = {
      .height = 390,
      .tabIndex = 38,
      .toolTip = u"隐藏",
-     .bag = "hide|"},
+     .bag = kBagHide},
     {.name = "Label3",
      .kind = K::Label,
      .left = 2160,
@@ -250,7 +298,7 @@ constexpr ControlSpec kControls[] = {
      .height = 1260,
      .tabIndex = 9,
      .toolTip = u"注销",
-     .bag = "logoff_tile|"},
+     .bag = kBagLogoffTile},
     {.name = "iButton7",
      .kind = K::Button,
      .container = "Picture1",
@@ -260,7 +308,7 @@ constexpr ControlSpec kControls[] = {
      .height = 1260,
      .tabIndex = 8,
      .toolTip = u"重新启动",
-     .bag = "restart_tile|"},
+     .bag = kBagRestartTile},
     {.name = "iButton6",
      .kind = K::Button,
      .container = "Picture1",
@@ -270,7 +318,7 @@ constexpr ControlSpec kControls[] = {
      .height = 1260,
      .tabIndex = 7,
      .toolTip = u"关机",
-     .bag = "shutdown_tile|"},
+     .bag = kBagShutdownTile},
     {.name = "Label12",
      .index = 2,
      .kind = K::Label,

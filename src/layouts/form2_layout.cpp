@@ -7,6 +7,11 @@ namespace {
 
 using K = ControlKind;
 
+// The stored property bag of the "解锁" bar (see widgets/ibutton/property_bag.h).
+constexpr std::string_view kBagUnlock =
+    "_extentx=5636\n_extenty=953\nbackpicture=@violet_bar\ncaption=解              锁\ncfont=宋体,9,400,0,0,0,134\n"
+    "cdrawmode=13\ncforecolor=0x80000012\n";
+
 constexpr ControlSpec kControls[] = {
     {.name = "iButton1",
      .kind = K::Button,
@@ -16,7 +21,7 @@ constexpr ControlSpec kControls[] = {
      .height = 540,
      .tabIndex = 0,
      .toolTip = u"解锁",
-     .bag = "violet_bar|解              锁"},
+     .bag = kBagUnlock},
     {.name = "Image1", .kind = K::Image, .left = -2400, .top = -1440, .width = 5460, .height = 2775, .stretch = true},
     {.name = "Timer1", .kind = K::Timer, .interval = 5},
 };

@@ -2,63 +2,320 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "base/numbers.h"
+#include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
+#include "widgets/ibutton/property_bag.h"
 
 namespace quorvel::win32 {
 namespace {
+
 constexpr wchar_t kButtonClass[] = L"QuorvelButton";
+constexpr UINT_PTR kTimer1 = 1;
+
+COLORREF ToColorRef(Colour c) {
+    if (IsSystemColour(c)) return GetSysColor(SystemColourIndex(c));
+    return static_cast<COLORREF>(c & 0xFFFFFF);
 }
+
+int16_t ShiftState(WPARAM wParam) {
+    int16_t shift = 0;
+    if (wParam & MK_SHIFT) shift |= 1;
+    if (wParam & MK_CONTROL) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+int16_t KeyShiftState() {
+    int16_t shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+// The shape of a transparent button: every pixel that is not the mask colour.
+HRGN RegionOf(const Bitmap& mask) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (int y = 0; y < mask.height; ++y) {
+        int x = 0;
+        while (x < mask.width) {
+            while (x < mask.width && (mask.At(x, y) & 0xFFFFFF) == 0xFF00FF) ++x;
+            const int start = x;
+            while (x < mask.width && (mask.At(x, y) & 0xFFFFFF) != 0xFF00FF) ++x;
+            if (x > start) {
+                HRGN run = CreateRectRgn(start, y, x, y + 1);
+                CombineRgn(region, region, run, RGN_OR);
+                DeleteObject(run);
+            }
+        }
+    }
+    return region;
+}
+
+}  // namespace
 
 ButtonHost::ButtonHost(Win32Toolkit& toolkit,
                        HWND parent,
                        const layouts::ControlSpec& spec,
-                       std::function<void()> click)
-    : toolkit_(toolkit), spec_(spec), click_(std::move(click)) {
-    const float tpp = toolkit.TwipsPerPixelX();
+                       const PictureResolver& resolve)
+    : toolkit_(toolkit), tpp_(toolkit.TwipsPerPixelX()) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     if (spec.visible) style |= WS_VISIBLE;
-    if (!spec.enabled) style |= WS_DISABLED;
-    CreateWindowExW(0, kButtonClass, L"", style, ToPixels(spec.left, tpp), ToPixels(spec.top, tpp),
-                    ToPixels(spec.width, tpp), ToPixels(spec.height, tpp), parent, nullptr, toolkit.instance(), this);
+    if (spec.tabIndex >= 0) style |= WS_TABSTOP;
+    CreateWindowExW(0, kButtonClass, L"", style, Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height), parent,
+                    nullptr, toolkit.instance(), this);
+    RecreateImage();
+    button_ = std::make_unique<IButton>(*this);
+    if (resolve) {
+        button_->ReadProperties(PropertyBag::Parse(spec.bag), resolve);
+    } else {
+        button_->ReadProperties(PropertyBag::Parse(spec.bag), [](std::string_view name) { return LoadArt(name); });
+    }
+    // The stored size is applied: with AutoSize the button then takes the
+    // size of one frame of its strip.
+    button_->OnResize();
+    if (!spec.enabled) button_->SetEnabled(false);
 }
 
 ButtonHost::~ButtonHost() {
-    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    if (hwnd_) {
+        KillTimer(hwnd_, kTimer1);
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    }
+    if (memory_ && originalBitmap_) SelectObject(memory_.Get(), originalBitmap_);
 }
 
-void ButtonHost::SetEnabled(bool enabled) {
-    EnableWindow(hwnd_, enabled ? TRUE : FALSE);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+int ButtonHost::Px(Twips twips) const { return ToPixels(twips, tpp_); }
+
+void ButtonHost::Shown() {
+    if (button_ && IsWindowVisible(hwnd_)) button_->OnShow();
+}
+
+void ButtonHost::RecreateImage() {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    const SIZE size{std::max<LONG>(r.right, 1), std::max<LONG>(r.bottom, 1)};
+    if (memory_ && size.cx == size_.cx && size.cy == size_.cy) return;
+    if (!memory_) {
+        HDC screen = GetDC(hwnd_);
+        memory_.Reset(CreateCompatibleDC(screen));
+        ReleaseDC(hwnd_, screen);
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) return;
+    HGDIOBJ previous = SelectObject(memory_.Get(), bitmap);
+    if (!originalBitmap_) originalBitmap_ = previous;
+    image_.Reset(bitmap);
+    pixels_ = static_cast<uint32_t*>(bits);
+    size_ = size;
+}
+
+ScreenPoint ButtonHost::CursorPos() const {
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+intptr_t ButtonHost::WindowFromPoint(ScreenPoint point) const {
+    return reinterpret_cast<intptr_t>(::WindowFromPoint(POINT{point.x, point.y}));
 }
 
 bool ButtonHost::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
-float ButtonHost::WidthTwips() const {
+void ButtonHost::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+
+Twips ButtonHost::Width() const {
     RECT r;
     GetClientRect(hwnd_, &r);
-    return r.right * toolkit_.TwipsPerPixelX();
+    return r.right * tpp_;
 }
 
-float ButtonHost::HeightTwips() const {
+Twips ButtonHost::Height() const {
     RECT r;
     GetClientRect(hwnd_, &r);
-    return r.bottom * toolkit_.TwipsPerPixelY();
+    return r.bottom * tpp_;
 }
 
-void ButtonHost::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
-    RECT r;
-    GetClientRect(hwnd_, &r);
-    ScopedBrush face(CreateSolidBrush(Enabled() ? RGB(0xF0, 0xF0, 0xF0) : RGB(0xE0, 0xE0, 0xE0)));
-    FillRect(dc, &r, face.Get());
-    ScopedBrush edge(CreateSolidBrush(pressed_ ? RGB(0x6D, 0xBD, 0x00) : RGB(0xC6, 0xC6, 0xC6)));
-    FrameRect(dc, &r, edge.Get());
-    SetBkMode(dc, TRANSPARENT);
-    ScopedSelect font(dc, toolkit_.Font(layouts::kSongTi9));
-    const std::wstring caption = WStr(spec_.toolTip);
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    EndPaint(hwnd_, &ps);
+void ButtonHost::SetWidth(Twips width) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max(Px(width), 0), Px(Height()),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ButtonHost::SetHeight(Twips height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, Px(Width()), std::max(Px(height), 0),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ButtonHost::StartTimer1() {
+    if (timerRunning_) return;
+    timerRunning_ = SetTimer(hwnd_, kTimer1, 50, nullptr) != 0;
+}
+
+void ButtonHost::StopTimer1() {
+    if (!timerRunning_) return;
+    KillTimer(hwnd_, kTimer1);
+    timerRunning_ = false;
+}
+
+void ButtonHost::Clear(Colour background) {
+    RECT r{0, 0, size_.cx, size_.cy};
+    ScopedBrush brush(CreateSolidBrush(ToColorRef(background)));
+    FillRect(memory_.Get(), &r, brush.Get());
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ButtonHost::PaintPicture(const Picture& picture, Twips x, Twips y, Twips width, Twips height) {
+    if (!picture || picture->Empty()) return;
+    const RECT dest{Px(x), Px(y), Px(x) + Px(width), Px(y) + Px(height)};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = picture->width;
+    info.bmiHeader.biHeight = -picture->height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    // A plain copy: at one frame per button size every pixel lands as drawn.
+    SetStretchBltMode(memory_.Get(), COLORONCOLOR);
+    StretchDIBits(memory_.Get(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0,
+                  picture->width, picture->height, picture->pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+HFONT ButtonHost::FontOf(const ButtonFont& font) {
+    return toolkit_.Font(font.face, font.points, font.weight, font.italic, font.underline, font.strikethrough,
+                         static_cast<uint8_t>(font.charset));
+}
+
+Twips ButtonHost::TextWidth(std::u16string_view text, const ButtonFont& font) {
+    ScopedSelect select(memory_.Get(), FontOf(font));
+    SIZE extent{};
+    GetTextExtentPoint32W(memory_.Get(), W(text), static_cast<int>(text.size()), &extent);
+    return extent.cx * tpp_;
+}
+
+Twips ButtonHost::TextHeight(std::u16string_view text, const ButtonFont& font) {
+    ScopedSelect select(memory_.Get(), FontOf(font));
+    SIZE extent{};
+    // The height of a line, also for an empty text.
+    GetTextExtentPoint32W(memory_.Get(), text.empty() ? L" " : W(text),
+                          text.empty() ? 1 : static_cast<int>(text.size()), &extent);
+    return extent.cy * tpp_;
+}
+
+void ButtonHost::Print(std::u16string_view text, Twips x, Twips y, const ButtonFont& font, Colour colour) {
+    ScopedSelect select(memory_.Get(), FontOf(font));
+    SetBkMode(memory_.Get(), TRANSPARENT);
+    SetTextColor(memory_.Get(), ToColorRef(colour));
+    TextOutW(memory_.Get(), Px(x), Px(y), W(text), static_cast<int>(text.size()));
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ButtonHost::DrawFocusRect(const FocusRect& rect) {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    ::DrawFocusRect(memory_.Get(), &r);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+Picture ButtonHost::Image() const {
+    auto image = std::make_shared<Bitmap>(size_.cx, size_.cy);
+    if (pixels_) {
+        GdiFlush();
+        for (size_t i = 0; i < image->pixels.size(); ++i) image->pixels[i] = pixels_[i] | 0xFF000000u;
+    }
+    return image;
+}
+
+void ButtonHost::SetMaskPicture(const Picture& mask) {
+    mask_ = mask;
+    ApplyShape();
+}
+
+void ButtonHost::SetMaskToImage() {
+    mask_ = Image();
+    ApplyShape();
+}
+
+void ButtonHost::SetBackStyle(int16_t backStyle) {
+    backStyle_ = backStyle;
+    ApplyShape();
+}
+
+void ButtonHost::ApplyShape() {
+    if (backStyle_ != 0 || !mask_ || mask_->Empty()) {
+        SetWindowRgn(hwnd_, nullptr, TRUE);
+        return;
+    }
+    SetWindowRgn(hwnd_, RegionOf(*mask_), TRUE);  // the window owns the region
+}
+
+void ButtonHost::SetDrawMode(int16_t drawMode) {
+    if (drawMode >= 1 && drawMode <= 16) SetROP2(memory_.Get(), drawMode);
+}
+
+void ButtonHost::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    const float x = GET_X_LPARAM(lParam) * tpp_;
+    const float y = GET_Y_LPARAM(lParam) * tpp_;
+    const int16_t shift = ShiftState(wParam);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            const int16_t b = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+            if (GetFocus() != hwnd_) SetFocus(hwnd_);
+            SetCapture(hwnd_);
+            pressedButtons_ |= b;
+            suppressClick_ = false;
+            button_->OnMouseDown(b, shift, x, y);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK: {
+            // The second press of a double click: no MouseDown, and its
+            // release raises no second Click.
+            const int16_t b = message == WM_LBUTTONDBLCLK ? 1 : message == WM_RBUTTONDBLCLK ? 2 : 4;
+            SetCapture(hwnd_);
+            pressedButtons_ |= b;
+            suppressClick_ = true;
+            button_->OnDblClick();
+            break;
+        }
+        case WM_MOUSEMOVE: {
+            int16_t held = 0;
+            if (wParam & MK_LBUTTON) held |= 1;
+            if (wParam & MK_RBUTTON) held |= 2;
+            if (wParam & MK_MBUTTON) held |= 4;
+            button_->OnMouseMove(held, shift, x, y);
+            break;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const int16_t b = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+            pressedButtons_ &= ~b;
+            if (pressedButtons_ == 0 && GetCapture() == hwnd_) ReleaseCapture();
+            button_->OnMouseUp(b, shift, x, y);
+            RECT r;
+            GetClientRect(hwnd_, &r);
+            const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const bool click = !suppressClick_ && PtInRect(&r, p);
+            suppressClick_ = false;
+            if (click) button_->OnClick();  // the click comes last: its handler may close the window
+            break;
+        }
+        default: break;
+    }
 }
 
 LRESULT CALLBACK ButtonHost::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -68,31 +325,72 @@ LRESULT CALLBACK ButtonHost::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->hwnd_ = hwnd;
     }
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self) self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (!self || !self->button_) return DefWindowProcW(hwnd, message, wParam, lParam);
     return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT ButtonHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT: Paint(); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_LBUTTONDOWN:
-            pressed_ = true;
-            SetCapture(hwnd_);
-            InvalidateRect(hwnd_, nullptr, FALSE);
-            return 0;
-        case WM_LBUTTONUP: {
-            const bool wasPressed = pressed_;
-            pressed_ = false;
-            ReleaseCapture();
-            InvalidateRect(hwnd_, nullptr, FALSE);
-            RECT r;
-            GetClientRect(hwnd_, &r);
-            const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (wasPressed && PtInRect(&r, p) && click_) click_();
+        case WM_PAINT: {
+            // Shows the retained image; the button never draws on an expose.
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            GdiFlush();
+            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                   ps.rcPaint.bottom - ps.rcPaint.top, memory_.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+            EndPaint(hwnd_, &ps);
             return 0;
         }
+        case WM_ERASEBKGND: return 1;
+        case WM_SIZE: {
+            const RECT before{0, 0, size_.cx, size_.cy};
+            RecreateImage();
+            if (before.right != size_.cx || before.bottom != size_.cy) button_->OnResize();
+            return 0;
+        }
+        case WM_SHOWWINDOW:
+            if (wParam) PostMessageW(hwnd_, kMsgButtonShown, 0, 0);
+            return 0;
+        case kMsgButtonShown: Shown(); return 0;
+        case WM_TIMER:
+            if (wParam == kTimer1 && timerRunning_) button_->Timer1_Timer();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: Mouse(message, wParam, lParam); return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_TAB) {
+                SendMessageW(GetAncestor(hwnd_, GA_ROOT), kMsgTabFrom, reinterpret_cast<WPARAM>(hwnd_),
+                             GetKeyState(VK_SHIFT) < 0);
+                return 0;
+            }
+            button_->OnKeyDown(static_cast<int16_t>(wParam), KeyShiftState());
+            return message == WM_SYSKEYDOWN ? DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            button_->OnKeyUp(static_cast<int16_t>(wParam), KeyShiftState());
+            return message == WM_SYSKEYUP ? DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
+        case WM_CHAR:
+            if (wParam != L'\t') button_->OnKeyPress(static_cast<int16_t>(wParam));
+            return 0;
+        case WM_SETFOCUS: button_->OnFocusGained(); return 0;
+        case WM_KILLFOCUS: button_->OnFocusLost(); return 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != hwnd_) pressedButtons_ = 0;
+            return 0;
         default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }

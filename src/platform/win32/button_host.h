@@ -1,6 +1,7 @@
 // The window of a skinned button: a registered child window class whose
-// procedure turns the platform's messages into the button's notifications and
-// shows the button's retained image.
+// procedure turns the platform's messages into the button's notifications,
+// keeps the button's retained image in a memory bitmap painted on WM_PAINT,
+// and shapes a transparent button's window by its mask.
 #pragma once
 
 #include <windows.h>
@@ -10,35 +11,82 @@
 
 #include "layouts/layout.h"
 #include "platform/win32/scoped.h"
+#include "widgets/ibutton/ibutton.h"
 
 namespace quorvel::win32 {
 
 class Win32Toolkit;
 
-class ButtonHost {
+class ButtonHost final : public IButtonHost {
 public:
-    ButtonHost(Win32Toolkit& toolkit, HWND parent, const layouts::ControlSpec& spec, std::function<void()> click);
-    ~ButtonHost();
+    // Creates the window, the button and reads the stored bag of the layout;
+    // pictures named in the bag come from the embedded art unless a resolver
+    // is given.
+    ButtonHost(Win32Toolkit& toolkit,
+               HWND parent,
+               const layouts::ControlSpec& spec,
+               const PictureResolver& resolve = {});
+    ~ButtonHost() override;
     ButtonHost(const ButtonHost&) = delete;
     ButtonHost& operator=(const ButtonHost&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    void SetEnabled(bool enabled);
-    bool Enabled() const;
-    float WidthTwips() const;
-    float HeightTwips() const;
+    IButton& button() { return *button_; }
+    // The window became visible on the screen (its own or its form's show).
+    void Shown();
+
+    // IButtonHost
+    intptr_t Hwnd() const override { return reinterpret_cast<intptr_t>(hwnd_); }
+    intptr_t Hdc() const override { return reinterpret_cast<intptr_t>(memory_.Get()); }
+    ScreenPoint CursorPos() const override;
+    intptr_t WindowFromPoint(ScreenPoint point) const override;
+    bool Enabled() const override;
+    void SetEnabled(bool enabled) override;
+    Twips Width() const override;
+    Twips Height() const override;
+    void SetWidth(Twips width) override;
+    void SetHeight(Twips height) override;
+    void StartTimer1() override;
+    void StopTimer1() override;
+    float TwipsPerPixelX() const override { return tpp_; }
+    float TwipsPerPixelY() const override { return tpp_; }
+    void Clear(Colour background) override;
+    void PaintPicture(const Picture& picture, Twips x, Twips y, Twips width, Twips height) override;
+    Twips TextWidth(std::u16string_view text, const ButtonFont& font) override;
+    Twips TextHeight(std::u16string_view text, const ButtonFont& font) override;
+    void Print(std::u16string_view text, Twips x, Twips y, const ButtonFont& font, Colour colour) override;
+    void DrawFocusRect(const FocusRect& rect) override;
+    Picture Image() const override;
+    void SetMaskPicture(const Picture& mask) override;
+    void SetMaskToImage() override;
+    void SetBackStyle(int16_t backStyle) override;
+    void SetDrawMode(int16_t drawMode) override;
+    void PropertyChanged(std::string_view) override {}
 
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint();
+    void RecreateImage();
+    void ApplyShape();
+    HFONT FontOf(const ButtonFont& font);
+    int Px(Twips twips) const;
+    void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
 
     Win32Toolkit& toolkit_;
-    const layouts::ControlSpec& spec_;
-    std::function<void()> click_;
+    float tpp_;
     HWND hwnd_ = nullptr;
-    bool pressed_ = false;
+    std::unique_ptr<IButton> button_;
+    ScopedMemoryDc memory_;
+    ScopedBitmap image_;
+    HGDIOBJ originalBitmap_ = nullptr;
+    uint32_t* pixels_ = nullptr;
+    SIZE size_{0, 0};
+    Picture mask_;
+    int16_t backStyle_ = 1;
+    bool timerRunning_ = false;
+    bool suppressClick_ = false;  // the release that ends a double click
+    int pressedButtons_ = 0;
 };
 
 void RegisterButtonClass(HINSTANCE instance);

@@ -185,7 +185,10 @@ public:
         if (hwnd_) RemovePropW(hwnd_, kControlProp);
     }
     bool Visible() const override { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
-    void SetVisible(bool visible) override { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+    void SetVisible(bool visible) override {
+        ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+        InvalidateAround();
+    }
     bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     Twips Left() const override { return left_; }
@@ -226,8 +229,16 @@ protected:
         top_ = t;
         width_ = w;
         height_ = h;
+        InvalidateAround();
         const RECT r = PixelRect();
         MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        InvalidateAround();
+    }
+    // The container paints an outline around text boxes.
+    void InvalidateAround() {
+        RECT r = PixelRect();
+        InflateRect(&r, 2, 2);
+        InvalidateRect(container_.hwnd(), &r, FALSE);
     }
     Container& container_;
     const ControlSpec& spec_;
@@ -435,19 +446,29 @@ Win32Panel::Win32Panel(Container& container, const ControlSpec& spec) : ChildCon
 class Win32Button : public ChildControl<Button> {
 public:
     Win32Button(Container& container, const ControlSpec& spec) : ChildControl(container, spec) {
-        host_ = std::make_unique<ButtonHost>(container.form().toolkit(), container.hwnd(), spec, [this] {
-            if (Click) Click();
-        });
+        host_ = std::make_unique<ButtonHost>(container.form().toolkit(), container.hwnd(), spec);
         Attach(host_->hwnd());
-        if (spec.tabIndex >= 0) {
-            SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | WS_TABSTOP);
-        }
+        host_->button().Click = [this] {
+            if (Click) Click();
+        };
     }
-    void SetEnabled(bool enabled) override { host_->SetEnabled(enabled); }
-    bool Enabled() const override { return host_->Enabled(); }
-    Twips Width() const override { return host_->WidthTwips(); }
-    Twips Height() const override { return host_->HeightTwips(); }
+    // Enabled goes through the button, which redraws its look.
+    void SetEnabled(bool enabled) override { host_->button().SetEnabled(enabled); }
+    bool Enabled() const override { return host_->button().Enabled(); }
+    // The button sizes itself (to one frame of its strip).
+    Twips Width() const override { return host_->Width(); }
+    Twips Height() const override { return host_->Height(); }
     ButtonHost& host() { return *host_; }
+
+protected:
+    void Move(Twips l, Twips t, Twips w, Twips h) override {
+        left_ = l;
+        top_ = t;
+        const RECT r = PixelRect();
+        ::SetWindowPos(hwnd_, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (w != Width()) host_->SetWidth(w);
+        if (h != Height()) host_->SetHeight(h);
+    }
 
 private:
     std::unique_ptr<ButtonHost> host_;
@@ -524,6 +545,18 @@ void Container::Paint() {
         if (picture_) DrawPictureClipped(memory.Get(), *picture_, 0, 0, client);
         for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
             if ((*it)->Shown()) (*it)->Draw(memory.Get());
+        }
+        // The text boxes have no edge of their own; a thin flat outline
+        // around each shows where to type on the plain body colour.
+        ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            auto* control = static_cast<Control*>(GetPropW(child, kControlProp));
+            if (!control || !dynamic_cast<TextBox*>(control) || !IsWindowVisible(child)) continue;
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+            InflateRect(&r, 1, 1);
+            FrameRect(memory.Get(), &r, outline.Get());
         }
         BitBlt(screen, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                ps.rcPaint.bottom - ps.rcPaint.top, memory.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -603,6 +636,8 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit.instance(), nullptr);
+    // Tool tips speak Chinese: give them the window's CJK font.
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit.Font(*form.font)), FALSE);
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
     BuildControls();
@@ -746,6 +781,10 @@ void FormWindow::Show() {
         ShowWindow(hwnd_, form_.maximized && first ? SW_SHOWMAXIMIZED : SW_SHOW);
     SetForegroundWindow(hwnd_);
     inShow_ = false;
+    // The buttons on the screen now cut their frames (once, at their first show).
+    for (auto& [name, control] : controls_) {
+        if (auto* button = dynamic_cast<Win32Button*>(control.get())) button->host().Shown();
+    }
     RECT r;
     GetClientRect(hwnd_, &r);
     if (first || r.right != sizeAtLastResize_.cx || r.bottom != sizeAtLastResize_.cy) {
@@ -848,6 +887,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (CloseRequest && !CloseRequest()) return 0;
             Unload();
             return 0;
+        case kMsgTabFrom: TabFrom(reinterpret_cast<HWND>(wParam), lParam != 0); return 0;
         case WM_GETMINMAXINFO: {
             // A maximised frameless window covers the whole screen, taskbar included.
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

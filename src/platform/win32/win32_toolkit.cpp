@@ -171,16 +171,26 @@ bool Win32Toolkit::RemoveKeyboardFilter(HookHandle handle) {
 void Win32Toolkit::EndProcess() { ExitProcess(0); }
 
 HFONT Win32Toolkit::Font(const layouts::FontSpec& spec) {
-    std::wstring key = WStr(spec.face) + L"|" + std::to_wstring(spec.points) + L"|" + std::to_wstring(spec.weight) +
-                       L"|" + std::to_wstring(spec.charset);
+    return Font(spec.face, spec.points, spec.weight, false, false, false, spec.charset);
+}
+
+HFONT Win32Toolkit::Font(std::u16string_view face,
+                         float points,
+                         int weight,
+                         bool italic,
+                         bool underline,
+                         bool strikeout,
+                         uint8_t charset) {
+    const std::wstring key = WStr(face) + L"|" + std::to_wstring(points) + L"|" + std::to_wstring(weight) + L"|" +
+                             std::to_wstring(italic) + std::to_wstring(underline) + std::to_wstring(strikeout) + L"|" +
+                             std::to_wstring(charset);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.Get();
     HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(static_cast<int>(spec.points * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    const int height = -MulDiv(static_cast<int>(points * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
     ReleaseDC(nullptr, screen);
-    HFONT font =
-        CreateFontW(height, 0, 0, 0, spec.weight, FALSE, FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS,
-                    CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WStr(spec.face).c_str());
+    HFONT font = CreateFontW(height, 0, 0, 0, weight, italic, underline, strikeout, charset, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WStr(face).c_str());
     return fonts_.emplace(key, ScopedFont(font)).first->second.Get();
 }
 

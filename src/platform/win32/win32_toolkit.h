@@ -16,6 +16,10 @@ namespace quorvel::win32 {
 
 class FormWindow;
 
+// Private messages of the backend's windows.
+inline constexpr UINT kMsgTabFrom = WM_APP + 1;      // to a form: wParam the control, lParam backwards
+inline constexpr UINT kMsgButtonShown = WM_APP + 2;  // to a button: its window became visible
+
 class Win32Toolkit : public Toolkit {
 public:
     explicit Win32Toolkit(HINSTANCE instance);
@@ -49,6 +53,13 @@ public:
     // Backend internals shared by the windows.
     HINSTANCE instance() const { return instance_; }
     HFONT Font(const layouts::FontSpec& spec);
+    HFONT Font(std::u16string_view face,
+               float points,
+               int weight,
+               bool italic,
+               bool underline,
+               bool strikeout,
+               uint8_t charset);
     HCURSOR HandCursor();
     HICON ProgramIcon(int size);
     void FormCreated(FormWindow* form);
