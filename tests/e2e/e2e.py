@@ -6,6 +6,8 @@ store, and keeps its screenshots in the artefacts folder.
 """
 
 import argparse
+import ctypes
+import json
 import os
 import shutil
 import subprocess
@@ -22,7 +24,8 @@ def sh(*args, check=True):
 
 
 class Program:
-    def __init__(self, exe, artifacts, name):
+    def __init__(self, exe, artifacts, name, probe=None):
+        self.probe_exe = probe
         self.artifacts = artifacts
         self.name = name
         self.workdir = tempfile.mkdtemp(prefix="quorvel-e2e-")
@@ -70,6 +73,23 @@ class Program:
         except subprocess.TimeoutExpired:
             return False
 
+    def probe(self, command, argument):
+        """Runs the Windows-side probe; returns its JSON lines as objects."""
+        out = os.path.join(self.workdir, "probe.out")
+        subprocess.run(["wine", self.probe_exe, out, command, str(argument)], check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        with open(out, encoding="utf-8") as f:
+            return [json.loads(line) for line in f if line.strip()]
+
+    def window_state(self, caption=CAPTION):
+        return self.probe("window", caption)[0]
+
+    def children(self, caption=CAPTION):
+        return self.probe("children", caption)
+
+    def stored(self, application):
+        return self.probe("store", application)[0]
+
     def stop(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
@@ -86,16 +106,53 @@ def mouse(*args):
     sh("xdotool", *[str(a) for a in args])
 
 
+def click_at(x, y, button=1):
+    sh("xdotool", "mousemove", str(x), str(y))
+    time.sleep(0.1)
+    sh("xdotool", "click", str(button))
+    time.sleep(0.3)
+
+
+def type_text(text):
+    sh("xdotool", "type", "--delay", "40", text)
+    time.sleep(0.3)
+
+
+class Keyboard:
+    """Exact single keys through the XTEST extension: xdotool's Control_R
+    also presses Control_L, which would spoil a test of the key filter."""
+
+    def __init__(self):
+        self.xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+        self.xtst = ctypes.cdll.LoadLibrary("libXtst.so.6")
+        self.xlib.XOpenDisplay.restype = ctypes.c_void_p
+        self.xlib.XStringToKeysym.restype = ctypes.c_ulong
+        self.xlib.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.xlib.XFlush.argtypes = [ctypes.c_void_p]
+        self.display = self.xlib.XOpenDisplay(None)
+
+    def press(self, keysym):
+        code = self.xlib.XKeysymToKeycode(self.display, self.xlib.XStringToKeysym(keysym.encode()))
+        self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+        self.xlib.XFlush(self.display)
+        time.sleep(0.1)
+        self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+        self.xlib.XFlush(self.display)
+        time.sleep(0.2)
+
+
 def run(scenarios):
     """Runs the named scenario functions; prints a closing count line."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--probe")
     options = parser.parse_args()
     os.makedirs(options.artifacts, exist_ok=True)
     passed = failed = 0
     for scenario in scenarios:
-        program = Program(options.exe, options.artifacts, scenario.__name__)
+        program = Program(options.exe, options.artifacts, scenario.__name__, options.probe)
         program.clear_settings()
         try:
             scenario(program)

@@ -65,8 +65,9 @@ ButtonHost::ButtonHost(Win32Toolkit& toolkit,
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     if (spec.visible) style |= WS_VISIBLE;
     if (spec.tabIndex >= 0) style |= WS_TABSTOP;
-    CreateWindowExW(0, kButtonClass, L"", style, Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height), parent,
-                    nullptr, toolkit.instance(), this);
+    // The window's text is the tool tip, what a screen reader says.
+    CreateWindowExW(0, kButtonClass, WStr(spec.toolTip).c_str(), style, Px(spec.left), Px(spec.top), Px(spec.width),
+                    Px(spec.height), parent, nullptr, toolkit.instance(), this);
     RecreateImage();
     button_ = std::make_unique<IButton>(*this);
     if (resolve) {

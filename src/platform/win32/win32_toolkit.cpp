@@ -1,6 +1,8 @@
 #include "platform/win32/win32_toolkit.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "base/numbers.h"
 #include "platform/win32/form_window.h"
@@ -18,6 +20,28 @@ LRESULT CALLBACK KeyboardHookProcedure(int nCode, WPARAM wParam, LPARAM lParam) 
         return 1;
     CallNextHookEx(nullptr, nCode, wParam, lParam);
     return 0;
+}
+
+// The designed faces under their English names, and the CJK faces that
+// stand in when neither is installed (Wine, a Western system without them).
+constexpr std::pair<const wchar_t*, const wchar_t*> kFaceAliases[] = {
+    {L"微软雅黑", L"Microsoft YaHei"},
+    {L"宋体", L"SimSun"},
+};
+constexpr const wchar_t* kCjkSubstitutes[] = {L"Microsoft YaHei",     L"SimSun",
+                                              L"WenQuanYi Micro Hei", L"Noto Sans CJK SC",
+                                              L"Source Han Sans SC",  L"Droid Sans Fallback"};
+
+// Whether the font the system made is really the face asked for, not a
+// stand-in the font mapper chose.
+bool FaceIsInstalled(HFONT font, const std::wstring& face) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    wchar_t got[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, got);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return _wcsicmp(got, face.c_str()) == 0;
 }
 
 std::wstring StoreKeyPath(const std::wstring& root, std::u16string_view application, std::u16string_view section) {
@@ -189,8 +213,25 @@ HFONT Win32Toolkit::Font(std::u16string_view face,
     HDC screen = GetDC(nullptr);
     const int height = -MulDiv(static_cast<int>(points * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
     ReleaseDC(nullptr, screen);
-    HFONT font = CreateFontW(height, 0, 0, 0, weight, italic, underline, strikeout, charset, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WStr(face).c_str());
+    // The designed face when it is installed (under its Chinese or English
+    // name); otherwise the first installed CJK face of a fixed list, so that
+    // Chinese text never falls back to a face without its glyphs.
+    std::vector<std::wstring> faces{WStr(face)};
+    for (const auto& [chinese, english] : kFaceAliases)
+        if (WStr(face) == chinese) faces.push_back(english);
+    for (const wchar_t* substitute : kCjkSubstitutes) faces.push_back(substitute);
+    HFONT font = nullptr;
+    for (const std::wstring& candidate : faces) {
+        font = CreateFontW(height, 0, 0, 0, weight, italic, underline, strikeout, charset, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, candidate.c_str());
+        if (!font || FaceIsInstalled(font, candidate)) break;
+        DeleteObject(font);
+        font = nullptr;
+    }
+    if (!font) {
+        font = CreateFontW(height, 0, 0, 0, weight, italic, underline, strikeout, charset, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, WStr(face).c_str());
+    }
     return fonts_.emplace(key, ScopedFont(font)).first->second.Get();
 }
 

@@ -1,0 +1,150 @@
+// A small Windows program that the end-to-end scenarios run beside
+// QuorvelLock.exe to see what only the Windows side knows: window states,
+// layered alpha, child windows, the settings store, and the key events a
+// low-level hook of another program receives. Results go to a file as UTF-8
+// JSON lines (Wine's pipes can outlive the program).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Json(const std::wstring& w) {
+    std::string out = "\"";
+    for (char c : Utf8(w)) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char buffer[8];
+            snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::wstring TextOf(HWND h) {
+    const int n = GetWindowTextLengthW(h);
+    std::wstring text(n + 1, L'\0');
+    text.resize(GetWindowTextW(h, text.data(), n + 1));
+    return text;
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t name[128] = {};
+    GetClassNameW(h, name, 128);
+    return name;
+}
+
+std::string WindowJson(HWND h, HWND relativeTo) {
+    RECT r;
+    GetWindowRect(h, &r);
+    if (relativeTo) MapWindowPoints(nullptr, relativeTo, reinterpret_cast<POINT*>(&r), 2);
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    const LONG ex = GetWindowLongW(h, GWL_EXSTYLE);
+    const bool layered = (ex & WS_EX_LAYERED) != 0;
+    if (layered) GetLayeredWindowAttributes(h, nullptr, &alpha, &flags);
+    char buffer[512];
+    snprintf(buffer, sizeof buffer,
+             "\"hwnd\": %llu, \"left\": %ld, \"top\": %ld, \"width\": %ld, \"height\": %ld, \"visible\": %s, "
+             "\"enabled\": %s, \"topmost\": %s, \"layered\": %s, \"alpha\": %d, \"iconic\": %s, \"foreground\": %s",
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(h)), r.left, r.top, r.right - r.left,
+             r.bottom - r.top, IsWindowVisible(h) ? "true" : "false", IsWindowEnabled(h) ? "true" : "false",
+             (ex & WS_EX_TOPMOST) ? "true" : "false", layered ? "true" : "false", static_cast<int>(alpha),
+             IsIconic(h) ? "true" : "false", GetForegroundWindow() == h ? "true" : "false");
+    return "{" + std::string(buffer) + ", \"class\": " + Json(ClassOf(h)) + ", \"text\": " + Json(TextOf(h)) + "}";
+}
+
+HWND FindTop(const std::wstring& caption) { return FindWindowW(nullptr, caption.c_str()); }
+
+FILE* g_out = nullptr;
+LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* key = reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam);
+        fprintf(g_out, "{\"message\": %u, \"vk\": %lu}\n", static_cast<unsigned>(wParam), key->vkCode);
+        fflush(g_out);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// probe OUTFILE window CAPTION          the top-level window with that caption
+// probe OUTFILE children CAPTION        every descendant window, relative to the top window
+// probe OUTFILE store APPLICATION       the settings entry (absent: null)
+// probe OUTFILE close CAPTION           posts WM_CLOSE to the window
+// probe OUTFILE hook SECONDS            records the key events a low-level hook sees
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    g_out = _wfopen(argv[1], L"wb");
+    if (!g_out) return 3;
+    const std::wstring command = argv[2];
+    const std::wstring argument = argv[3];
+    int code = 0;
+    if (command == L"window") {
+        HWND h = FindTop(argument);
+        fprintf(g_out, "%s\n", h ? WindowJson(h, nullptr).c_str() : "null");
+    } else if (command == L"children") {
+        HWND top = FindTop(argument);
+        std::vector<HWND> all;
+        if (top) {
+            EnumChildWindows(
+                top,
+                [](HWND h, LPARAM list) {
+                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&all));
+        }
+        for (HWND h : all) {
+            const std::string line = WindowJson(h, top);
+            fprintf(g_out, "%s\n",
+                    line.substr(0, line.size() - 1)
+                        .append(", \"parent\": " + std::to_string(reinterpret_cast<uintptr_t>(GetParent(h))) + "}")
+                        .c_str());
+        }
+    } else if (command == L"store") {
+        const std::wstring key = L"Software\\Quorvel\\" + argument + L"\\APP";
+        DWORD bytes = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"TEXT", RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS) {
+            fprintf(g_out, "null\n");
+        } else {
+            std::wstring value(bytes / 2 + 1, L'\0');
+            bytes = static_cast<DWORD>(value.size() * 2);
+            RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"TEXT", RRF_RT_REG_SZ, nullptr, value.data(), &bytes);
+            value.resize(wcslen(value.c_str()));
+            fprintf(g_out, "%s\n", Json(value).c_str());
+        }
+    } else if (command == L"close") {
+        HWND h = FindTop(argument);
+        code = h && PostMessageW(h, WM_CLOSE, 0, 0) ? 0 : 1;
+    } else if (command == L"hook") {
+        HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &Hook, GetModuleHandleW(nullptr), 0);
+        fprintf(g_out, "{\"ready\": %s}\n", hook ? "true" : "false");
+        fflush(g_out);
+        const DWORD end = GetTickCount() + static_cast<DWORD>(_wtoi(argument.c_str())) * 1000;
+        while (static_cast<LONG>(end - GetTickCount()) > 0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        if (hook) UnhookWindowsHookEx(hook);
+    } else {
+        code = 2;
+    }
+    fclose(g_out);
+    return code;
+}

@@ -1,0 +1,151 @@
+// Both windows as designed, built by the Win32 backend from their tables:
+// every child window at its place within one pixel, the states after Load,
+// and the overlapping groups in their designed order.
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/form1.h"
+#include "app/program.h"
+#include "layouts/forms.h"
+#include "lock/form2.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace quorvel::win32 {
+namespace {
+
+using layouts::ControlKind;
+using layouts::ControlSpec;
+
+class Layout : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+    void SetUp() override {
+        toolkit.storeRoot = L"Software\\QuorvelLayoutTest";
+        program.Start();
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvelLayoutTest"); }
+
+    Window& Form1() { return program.SetupWindow().window(); }
+    Control& Named(Window& w, const ControlSpec& spec) {
+        switch (spec.kind) {
+            case ControlKind::TextBox: return w.TextBoxNamed(spec.name);
+            case ControlKind::Button: return w.ButtonNamed(spec.name);
+            case ControlKind::Panel: return w.PanelNamed(spec.name);
+            case ControlKind::Label: return w.LabelNamed(spec.name, spec.index);
+            default: return w.ImageNamed(spec.name);
+        }
+    }
+    HWND Hwnd(Window& w, std::string_view name, ControlKind kind) {
+        ControlSpec spec{.name = name, .kind = kind};
+        return ChildWindowOf(Named(w, spec));
+    }
+    // Front first, among the children of one parent.
+    static bool Above(HWND upper, HWND lower) {
+        for (HWND h = GetWindow(upper, GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT))
+            if (h == lower) return true;
+        return false;
+    }
+
+    Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+    Program program{toolkit};
+};
+
+TEST_F(Layout, EveryChildWindowOfTheSetupWindowSitsAtItsDesignedPlaceWithinOnePixel) {
+    const auto& form = layouts::kForm1;
+    RECT client;
+    GetClientRect(reinterpret_cast<HWND>(Form1().Handle()), &client);
+    EXPECT_EQ(client.right, 380);
+    EXPECT_EQ(client.bottom, 290);
+    int checked = 0;
+    for (const ControlSpec& spec : form.controls) {
+        if (spec.kind != ControlKind::TextBox && spec.kind != ControlKind::Button && spec.kind != ControlKind::Panel)
+            continue;
+        HWND h = ChildWindowOf(Named(Form1(), spec));
+        ASSERT_NE(h, nullptr) << spec.name;
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        const double x = spec.left / 15.0, y = spec.top / 15.0, w = spec.width / 15.0, ht = spec.height / 15.0;
+        EXPECT_LE(std::abs(r.left - x), 1.0) << spec.name;
+        EXPECT_LE(std::abs(r.top - y), 1.0) << spec.name;
+        EXPECT_LE(std::abs((r.right - r.left) - w), 1.0) << spec.name;
+        EXPECT_LE(std::abs((r.bottom - r.top) - ht), 1.0) << spec.name;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 26);  // 15 buttons, 7 text boxes, 4 panels
+}
+
+TEST_F(Layout, TheStartStateAfterLoad) {
+    Window& w = Form1();
+    for (auto name : {"Text6", "Text7"}) EXPECT_FALSE(w.TextBoxNamed(name).Visible()) << name;
+    for (auto name : {"Text1", "Text2", "Text3", "Text4", "Text5"}) EXPECT_TRUE(w.TextBoxNamed(name).Visible()) << name;
+    for (auto name : {"iButton10", "iButton11"}) EXPECT_FALSE(w.ButtonNamed(name).Visible()) << name;
+    EXPECT_FALSE(w.LabelNamed("Label13").Visible());
+    EXPECT_FALSE(w.ButtonNamed("iButton12").Enabled());
+    EXPECT_FALSE(IsWindowEnabled(ChildWindowOf(w.ButtonNamed("iButton12"))));
+    for (auto name : {"iButton1", "iButton2", "iButton3", "iButton4", "iButton5", "i1", "i2", "i3", "i4"}) {
+        EXPECT_TRUE(w.ButtonNamed(name).Visible()) << name;
+        EXPECT_TRUE(w.ButtonNamed(name).Enabled()) << name;
+    }
+    for (auto name : {"Picture1", "Picture2", "Picture3"}) EXPECT_EQ(w.PanelNamed(name).Left(), 6400) << name;
+    EXPECT_EQ(w.TextBoxNamed("Text3").Text(), u"255");
+    for (int i = 1; i <= 8; ++i) EXPECT_FALSE(w.TimerNamed("Timer" + std::to_string(i)).Enabled()) << i;
+}
+
+TEST_F(Layout, TheOverlappingGroupsStartInTheirDesignedOrder) {
+    Window& w = Form1();
+    auto button = [&](std::string_view n) { return Hwnd(w, n, ControlKind::Button); };
+    EXPECT_TRUE(Above(button("i3"), button("i2")));
+    EXPECT_TRUE(Above(button("i2"), button("i1")));
+    EXPECT_TRUE(Above(button("i1"), button("i4")));
+    EXPECT_TRUE(Above(button("iButton4"), button("iButton12")));
+    EXPECT_TRUE(Above(button("iButton10"), button("iButton11")));
+    EXPECT_TRUE(Above(Hwnd(w, "Text7", ControlKind::TextBox), Hwnd(w, "Text6", ControlKind::TextBox)));
+    auto panel = [&](std::string_view n) { return Hwnd(w, n, ControlKind::Panel); };
+    EXPECT_TRUE(Above(panel("Picture3"), panel("Picture2")));
+    EXPECT_TRUE(Above(panel("Picture2"), panel("Picture1")));
+    // A page slid in covers the password rows.
+    EXPECT_TRUE(Above(panel("Picture1"), Hwnd(w, "Text1", ControlKind::TextBox)));
+    EXPECT_TRUE(Above(panel("Picture1"), button("iButton3")));
+}
+
+TEST_F(Layout, EveryButtonTakesTheSizeOfOneFrameOfItsStrip) {
+    Window& w = Form1();
+    const std::pair<const char*, SIZE> sizes[] = {
+        {"iButton1", {28, 28}},  {"iButton2", {28, 28}},  {"iButton3", {213, 36}}, {"iButton4", {26, 26}},
+        {"iButton5", {26, 26}},  {"iButton6", {84, 84}},  {"iButton7", {84, 84}},  {"iButton8", {84, 84}},
+        {"iButton10", {70, 26}}, {"iButton11", {70, 26}}, {"iButton12", {26, 26}}, {"i1", {70, 26}},
+        {"i2", {70, 26}},        {"i3", {70, 26}},        {"i4", {70, 26}}};
+    for (const auto& [name, size] : sizes) {
+        RECT r;
+        GetClientRect(Hwnd(w, name, ControlKind::Button), &r);
+        EXPECT_EQ(r.right, size.cx) << name;
+        EXPECT_EQ(r.bottom, size.cy) << name;
+        EXPECT_EQ(w.ButtonNamed(name).Width(), size.cx * 15.0f) << name;
+    }
+    // Only the close button is shaped (transparent back style).
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_NE(GetWindowRgn(Hwnd(w, "iButton1", ControlKind::Button), region), ERROR);
+    EXPECT_EQ(GetWindowRgn(Hwnd(w, "iButton2", ControlKind::Button), region), ERROR);
+    DeleteObject(region);
+}
+
+TEST_F(Layout, TheWindowsAreFramelessAndCaptioned) {
+    const HWND form1 = reinterpret_cast<HWND>(Form1().Handle());
+    EXPECT_FALSE(GetWindowLongW(form1, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongW(form1, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    wchar_t caption[64] = {};
+    GetWindowTextW(form1, caption, 64);
+    EXPECT_STREQ(caption, L"Quorvel锁屏软件");
+    EXPECT_NE(SendMessageW(form1, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+}  // namespace
+}  // namespace quorvel::win32
