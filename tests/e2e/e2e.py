@@ -148,11 +148,13 @@ def run(scenarios):
     parser.add_argument("--exe", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--probe")
+    parser.add_argument("--nc", help="QuorvelNC.exe, for the recovery scenarios")
     options = parser.parse_args()
     os.makedirs(options.artifacts, exist_ok=True)
     passed = failed = 0
     for scenario in scenarios:
         program = Program(options.exe, options.artifacts, scenario.__name__, options.probe)
+        program.nc_tool = options.nc
         program.clear_settings()
         try:
             scenario(program)

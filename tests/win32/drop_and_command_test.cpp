@@ -1,0 +1,208 @@
+// A real OLE drop on a text box, and commands started with a show state.
+#include <windows.h>
+
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/form_window.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace quorvel::win32 {
+namespace {
+
+using layouts::ControlKind;
+using layouts::ControlSpec;
+
+constexpr ControlSpec kDropControls[] = {{.name = "Text5",
+                                          .kind = ControlKind::TextBox,
+                                          .left = 300,
+                                          .top = 300,
+                                          .width = 3000,
+                                          .height = 375,
+                                          .dropTarget = true}};
+const layouts::FormSpec kDropForm{.name = "Drop",
+                                  .caption = u"拖放",
+                                  .clientWidth = 4500,
+                                  .clientHeight = 1500,
+                                  .controls = kDropControls};
+
+void Pump(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+// Dragged data holding either a file list or plain text.
+class DataObject final : public IDataObject {
+public:
+    DataObject(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
+    virtual ~DataObject() { GlobalFree(data_); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDataObject) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG refs = --refs_;
+        if (refs == 0) delete this;
+        return refs;
+    }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        const SIZE_T size = GlobalSize(data_);
+        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+        memcpy(GlobalLock(copy), GlobalLock(data_), size);
+        GlobalUnlock(copy);
+        GlobalUnlock(data_);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = copy;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == format_ && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        if (direction != DATADIR_GET) return E_NOTIMPL;
+        FORMATETC format{format_, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        return SHCreateStdEnumFmtEtc(1, &format, out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    CLIPFORMAT format_;
+    HGLOBAL data_;
+    ULONG refs_ = 1;
+};
+
+// Lets go at once: the drop lands where the pointer rests.
+class DropSource final : public IDropSource {
+public:
+    virtual ~DropSource() = default;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDropSource) {
+            *object = this;
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+        return escape ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+HGLOBAL FileList(const std::vector<std::wstring>& paths) {
+    std::wstring joined;
+    for (const auto& p : paths) joined += p + L'\0';
+    joined += L'\0';
+    const SIZE_T size = sizeof(DROPFILES) + joined.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), joined.data(), joined.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
+
+HGLOBAL PlainText(const std::wstring& text) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return memory;
+}
+
+class Drop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { OleInitialize(nullptr); }
+    void SetUp() override {
+        form = toolkit.CreateForm(kDropForm);
+        form->Show();
+        Pump(100);
+        box = &form->TextBoxNamed("Text5");
+        box->FileDrop = [this](const DroppedFiles& files) { drops.push_back(files); };
+        RECT r;
+        GetWindowRect(ChildWindowOf(*box), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        Pump(50);
+    }
+    void Drag(CLIPFORMAT format, HGLOBAL data) {
+        auto* object = new DataObject(format, data);
+        DropSource source;
+        DWORD effect = 0;
+        DoDragDrop(object, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+        object->Release();
+        Pump(50);
+    }
+
+    Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+    std::unique_ptr<Window> form;
+    TextBox* box = nullptr;
+    std::vector<DroppedFiles> drops;
+};
+
+TEST_F(Drop, AFileListArrivesInOrderWithItsFullPaths) {
+    Drag(CF_HDROP, FileList({L"C:\\图片\\my photo.jpg", L"C:\\b.bmp"}));
+    ASSERT_EQ(drops.size(), 1u);
+    ASSERT_TRUE(drops[0].has_value());
+    EXPECT_EQ(*drops[0], (std::vector<std::u16string>{u"C:\\图片\\my photo.jpg", u"C:\\b.bmp"}));
+}
+
+TEST_F(Drop, PlainTextArrivesAsADropWithNoList) {
+    Drag(CF_UNICODETEXT, PlainText(L"just some text"));
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_FALSE(drops[0].has_value());
+}
+
+HWND WaitForWindow(const wchar_t* caption) {
+    for (int i = 0; i < 300; ++i) {
+        HWND h = FindWindowW(nullptr, caption);
+        if (h && IsWindowVisible(h)) return h;
+        Pump(50);
+    }
+    return nullptr;
+}
+
+TEST(Commands, RunCommandStartsWithTheRequestedShowStateWithoutWaiting) {
+    Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+    for (int style : {kShowMinimizedFocus, kShowNormalFocus}) {
+        const DWORD before = GetTickCount();
+        ASSERT_TRUE(toolkit.RunCommand(u"notepad.exe", style));
+        EXPECT_LT(GetTickCount() - before, 5000u);  // it does not wait for the program
+        HWND notepad = WaitForWindow(L"Untitled - Notepad");
+        ASSERT_NE(notepad, nullptr);
+        EXPECT_EQ(IsIconic(notepad) != FALSE, style == kShowMinimizedFocus);
+        PostMessageW(notepad, WM_CLOSE, 0, 0);
+        for (int i = 0; i < 100 && IsWindow(notepad); ++i) Pump(50);
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::win32
