@@ -840,7 +840,25 @@ Twips FormWindow::ScaleHeight() const {
     return r.bottom * Tpp();
 }
 
+// Whether a topmost placement would change nothing: the window is already
+// topmost, visible above every other visible window, active and in place.
+// The keep-on-top ticks ask for it every 5 ms; under Wine each real call
+// costs a round trip to the X server.
+bool FormWindow::AlreadyOnTopAt(const PixelRect& rect) const {
+    if (!IsWindowVisible(hwnd_) || GetForegroundWindow() != hwnd_ || GetActiveWindow() != hwnd_) return false;
+    if (!(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    if (r.left != rect.x || r.top != rect.y || r.right - r.left != rect.width || r.bottom - r.top != rect.height)
+        return false;
+    for (HWND above = GetWindow(hwnd_, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+        if (IsWindowVisible(above)) return false;
+    }
+    return true;
+}
+
 void FormWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
+    if (where == InsertAfter::Topmost && AlreadyOnTopAt(rect)) return;
     ::SetWindowPos(hwnd_, where == InsertAfter::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST, rect.x, rect.y, rect.width,
                    rect.height, 0);
 }
