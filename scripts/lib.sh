@@ -55,6 +55,13 @@ ensure_wine_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w 2>/dev/null || true
     fi
+    # Wine draws its own dialogs (message boxes) in Tahoma, which has no
+    # Chinese glyphs: link a CJK face to the dialog fonts.
+    local face
+    for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+            /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+    done
     if [ "${1:-}" = "unmanaged" ]; then
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     fi

@@ -19,6 +19,9 @@ Form1::Form1(Program& program)
       Text5(window_->TextBoxNamed("Text5")),
       Text6(window_->TextBoxNamed("Text6")),
       Text7(window_->TextBoxNamed("Text7")),
+      Label2(window_->LabelNamed("Label2")),
+      Label3(window_->LabelNamed("Label3")),
+      Label10(window_->LabelNamed("Label10")),
       Label13(window_->LabelNamed("Label13")),
       Image1(window_->ImageNamed("Image1")),
       Picture1(window_->PanelNamed("Picture1")),
@@ -49,11 +52,45 @@ Form1::Form1(Program& program)
       Timer7(window_->TimerNamed("Timer7")),
       Timer8(window_->TimerNamed("Timer8")) {
     window_->Activate = [this] { Form_Activate(); };
+    window_->CloseRequest = [this] { return Form_QueryUnload(); };
     window_->Unloaded = [this] { Form_Unload(); };
     window_->BackgroundMouseDown = [this](MouseButton button) { Form_MouseDown(button); };
     Timer1.Tick = [this] { Timer1_Timer(); };
+
+    iButton3.Click = [this] { iButton3_Click(); };
+    iButton10.Click = [this] { iButton10_Click(); };
+    iButton11.Click = [this] { iButton11_Click(); };
+    iButton12.Click = [this] { iButton12_Click(); };
+    Label13.Click = [this] { Label13_Click(); };
+
     iButton1.Click = [this] { iButton1_Click(); };
     iButton2.Click = [this] { iButton2_Click(); };
+    iButton4.Click = [this] { iButton4_Click(); };
+    iButton5.Click = [this] { iButton5_Click(); };
+    i1.Click = [this] { i1_Click(); };
+    i2.Click = [this] { i2_Click(); };
+    i3.Click = [this] { i3_Click(); };
+    Timer2.Tick = [this] { Timer2_Timer(); };
+    Timer3.Tick = [this] { Timer3_Timer(); };
+    Timer4.Tick = [this] { Timer4_Timer(); };
+    Timer5.Tick = [this] { Timer5_Timer(); };
+    Timer6.Tick = [this] { Timer6_Timer(); };
+    Timer7.Tick = [this] { Timer7_Timer(); };
+    Timer8.Tick = [this] { Timer8_Timer(); };
+
+    Text3.Change = [this] { Text3_Change(); };
+    Text5.FileDrop = [this](const DroppedFiles& data) { Text5_OLEDragDrop(data); };
+    i4.Click = [this] { i4_Click(); };
+    Label10.Click = [this] { Label10_Click(); };
+
+    iButton6.Click = [this] { iButton6_Click(); };
+    iButton7.Click = [this] { iButton7_Click(); };
+    iButton8.Click = [this] { iButton8_Click(); };
+
+    Text1.Change = [this] { Text1_Change(); };
+    Text2.Change = [this] { Text2_Change(); };
+    Text1.MouseDown = [this](MouseButton button) { Text1_MouseDown(button); };
+    Text2.MouseDown = [this](MouseButton button) { Text2_MouseDown(button); };
     Form_Load();
 }
 
@@ -73,14 +110,24 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Activate() {
-    Refill(toolkit_, Text1, u"text1");
-    Refill(toolkit_, Text2, u"text2");
+    // Once locking has hidden the password fields, Text1 holds the password
+    // the lock was made with. Refilling it then could only change it, and only
+    // when the store refused that lock's save: the user's new password would
+    // silently give way to an older one.
+    if (Text1.Visible()) {
+        Refill(toolkit_, Text1, u"text1");
+        Refill(toolkit_, Text2, u"text2");
+    }
     if (auto dir = toolkit_.ProgramDirectory()) {
         if (auto logo = toolkit_.LoadPicture(*dir + u"\\logo.jpg")) Image1.SetPicture(*logo);
     }
     Image1.SetHeight(1500);
     Image1.SetWidth(1500);
 }
+
+// A lock ends only with the process: while one is in force, a close request
+// of the user (Alt+F4, the taskbar) is refused.
+bool Form1::Form_QueryUnload() { return !program_.LockWindowExists(); }
 
 void Form1::Form_Unload() { program_.keyboardFilter().Remove(); }
 

@@ -20,7 +20,12 @@ public:
 private:
     void Form_Load();
     void Form_Resize();
+    void Form_Activate();
+    bool Form_QueryUnload();
     void Form_Unload();
+    void Timer1_Timer();
+    void iButton1_Click();
+    void PlaceInBand(InsertAfter where);
 
     Program& program_;
     Toolkit& toolkit_;

@@ -41,6 +41,8 @@ def lock_with(program, password):
 
 def dismiss_message(program, title, timeout=10):
     box = program.wait_window(title, timeout)
+    state = program.window_state(title)
+    assert state["visible"] and state["topmost"] and state["foreground"], state
     program.screenshot("message")
     e2e.mouse("key", "--window", box, "Return")
     time.sleep(0.5)
@@ -68,8 +70,11 @@ def locks_and_unlocks_with_the_password(program):
     dismiss_message(program, "请输入正确的密码！")
     assert program.process.poll() is None
 
+    # The entry keeps what was typed; clear it (left Ctrl is swallowed while
+    # locked, so no Ctrl+A).
     e2e.click_at(*at(origin, TEXT6))
-    e2e.mouse("key", "ctrl+a")
+    e2e.mouse("key", "End")
+    e2e.mouse("key", "--repeat", "10", "BackSpace")
     e2e.type_text("Pass1")
     e2e.click_at(*at(origin, UNLOCK))
     assert program.ended(), "the right password did not end the program"

@@ -911,15 +911,17 @@ def logo():
     img = Image.new("RGB", (n, n), rgb(BODY))
     # A gentle light spot behind the monitor, fading into the body colour.
     glow = Image.new("L", (n, n), 0)
-    ImageDraw.Draw(glow).ellipse([8, 4, 92, 84], fill=200)
+    ImageDraw.Draw(glow).ellipse([10, 2, 90, 80], fill=200)
     glow = glow.filter(ImageFilter.GaussianBlur(14))
     fill(img, glow, 0xFAFCFD)
+    # The monitor keeps to the upper two thirds: the window's "忘记密码？"
+    # link is drawn over the logo's rows 78 to 95 and must stay readable.
     sh = Image.new("L", (n, n), 0)
-    ImageDraw.Draw(sh).ellipse([22, 82, 78, 92], fill=120)
-    sh = sh.filter(ImageFilter.GaussianBlur(3.5))
+    ImageDraw.Draw(sh).ellipse([28, 64, 72, 72], fill=110)
+    sh = sh.filter(ImageFilter.GaussianBlur(3))
     fill(img, sh, 0x7D888F)
-    mon = scaled_monitor(78)
-    img.paste(mon, ((n - mon.width) // 2, 6), mon)
+    mon = scaled_monitor(66)
+    img.paste(mon, ((n - mon.width) // 2, 5), mon)
     return img
 
 

@@ -141,7 +141,7 @@ public:
         RECT rect = Rect();
         const std::wstring text = WStr(spec_.text);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-                  DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
     }
     void Clicked() override {
         if (Click) Click();
@@ -841,26 +841,39 @@ Twips FormWindow::ScaleHeight() const {
 }
 
 // Whether a topmost placement would change nothing: the window is already
-// topmost, visible above every other visible window, active and in place.
-// The keep-on-top ticks ask for it every 5 ms; under Wine each real call
-// costs a round trip to the X server.
-bool FormWindow::AlreadyOnTopAt(const PixelRect& rect) const {
-    if (!IsWindowVisible(hwnd_) || GetForegroundWindow() != hwnd_ || GetActiveWindow() != hwnd_) return false;
-    if (!(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
+// topmost, in place and above every other visible window (but the program's
+// open message box). The keep-on-top ticks ask for it every 5 ms; under Wine
+// each real call costs a round trip to the X server.
+bool FormWindow::AlreadyOnTopAt(const PixelRect& rect, HWND box) const {
+    if (!IsWindowVisible(hwnd_) || !(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
+    if (GetForegroundWindow() != (box ? box : hwnd_)) return false;
     RECT r;
     GetWindowRect(hwnd_, &r);
     if (r.left != rect.x || r.top != rect.y || r.right - r.left != rect.width || r.bottom - r.top != rect.height)
         return false;
     for (HWND above = GetWindow(hwnd_, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-        if (IsWindowVisible(above)) return false;
+        if (above != box && IsWindowVisible(above)) return false;
     }
     return true;
 }
 
 void FormWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
-    if (where == InsertAfter::Topmost && AlreadyOnTopAt(rect)) return;
-    ::SetWindowPos(hwnd_, where == InsertAfter::Topmost ? HWND_TOPMOST : HWND_NOTOPMOST, rect.x, rect.y, rect.width,
-                   rect.height, 0);
+    if (where == InsertAfter::NoTopmost) {
+        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
+        return;
+    }
+    const HWND box = toolkit_.MessageBoxOnTop();
+    if (AlreadyOnTopAt(rect, box)) return;
+    if (!box) {
+        ::SetWindowPos(hwnd_, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
+        return;
+    }
+    // While the program's message box is up the window goes just below it,
+    // as an owner stays below what it owns, and the box keeps the activation
+    // that its disabled owner cannot use.
+    ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd_, box, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
+    if (GetForegroundWindow() != box) SetForegroundWindow(box);
 }
 
 int32_t FormWindow::GetExStyle() const { return GetWindowLongW(hwnd_, GWL_EXSTYLE); }

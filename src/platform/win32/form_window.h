@@ -97,7 +97,7 @@ public:
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnActivated();
-    bool AlreadyOnTopAt(const PixelRect& rect) const;
+    bool AlreadyOnTopAt(const PixelRect& rect, HWND box) const;
     void OnSized();
     void BuildControls();
     Container& ContainerOf(std::string_view name);

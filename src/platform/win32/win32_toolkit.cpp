@@ -73,11 +73,35 @@ void Win32Toolkit::FormDestroyed(FormWindow* form) {
     if (forms_.empty()) PostQuitMessage(0);
 }
 
+namespace {
+// Finds the window of the message box being opened on this thread.
+HWND g_openingBox = nullptr;
+LRESULT CALLBACK CatchMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && !g_openingBox) {
+        wchar_t name[16] = {};
+        GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
+        if (wcscmp(name, L"#32770") == 0) g_openingBox = reinterpret_cast<HWND>(wParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
 void Win32Toolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
-    // Owned by the program's active window, so that it stays in front of it
-    // (also of a topmost one) and the window waits for it.
+    // Owned by the program's active window, which waits for it; topmost, so
+    // that a window kept on top places itself just below it while it is up
+    // (see FormWindow::SetWindowPos).
     HWND owner = GetActiveWindow();
-    MessageBoxW(owner, WStr(prompt).c_str(), WStr(title).c_str(), static_cast<UINT>(style) | MB_SETFOREGROUND);
+    const HWND outer = g_openingBox;
+    g_openingBox = nullptr;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &CatchMessageBox, nullptr, GetCurrentThreadId());
+    MessageBoxW(owner, WStr(prompt).c_str(), WStr(title).c_str(),
+                static_cast<UINT>(style) | MB_SETFOREGROUND | MB_TOPMOST);
+    if (hook) UnhookWindowsHookEx(hook);
+    g_openingBox = outer;
+}
+
+HWND Win32Toolkit::MessageBoxOnTop() const {
+    return g_openingBox && IsWindow(g_openingBox) && IsWindowVisible(g_openingBox) ? g_openingBox : nullptr;
 }
 
 void Win32Toolkit::StoreSave(std::u16string_view application,

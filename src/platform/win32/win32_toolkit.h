@@ -67,6 +67,8 @@ public:
     // Activation bookkeeping: Activate is raised only when the program's
     // active form changes.
     FormWindow* activeForm = nullptr;
+    // The program's modal message box while one is up (the innermost one).
+    HWND MessageBoxOnTop() const;
     // The settings store's root key below HKEY_CURRENT_USER.
     std::wstring storeRoot = L"Software\\Quorvel";
 
