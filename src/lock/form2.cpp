@@ -64,7 +64,11 @@ void Form2::Form_Activate() {
     iButton1.SetLeft(window_->Width() / 2 - iButton1.Width() / 2);
     iButton1.SetTop(window_->Height() / 2 + iButton1.Height() - 2);
 
-    if (auto picture = toolkit_.LoadPicture(setup.Text5.Text())) Image1.SetPicture(std::move(*picture));
+    // The picture is stretched over the window: no more of it is decoded than
+    // the window's own pixels.
+    const auto use = PictureUse::FitWithin(static_cast<int>(window_->ScaleWidth() / toolkit_.TwipsPerPixelX()),
+                                           static_cast<int>(window_->ScaleHeight() / toolkit_.TwipsPerPixelY()));
+    if (auto picture = toolkit_.LoadPicture(setup.Text5.Text(), use)) Image1.SetPicture(std::move(*picture));
 }
 
 // The lock window exists only while a lock is in force, and a lock ends only

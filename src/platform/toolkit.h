@@ -35,6 +35,19 @@ inline constexpr int32_t kExStyleLayered = 0x80000;
 // Where SetWindowPos puts a window in the stacking order.
 enum class InsertAfter { Topmost, NoTopmost };
 
+// How much of a picture its image can show, so that no more of it is decoded
+// than that: a stretched image shows it at most at its own size on the
+// screen (the picture is scaled down to fit, its proportions kept); an
+// unscaled one only its top-left corner. Sizes in pixels.
+struct PictureUse {
+    enum class Kind { Whole, FitWithin, TopLeft };
+    Kind kind = Kind::Whole;
+    int width = 0;
+    int height = 0;
+    static PictureUse FitWithin(int w, int h) { return {Kind::FitWithin, w, h}; }
+    static PictureUse TopLeft(int w, int h) { return {Kind::TopLeft, w, h}; }
+};
+
 // The ordered list of full paths a drop carries, or none (plain text, say).
 using DroppedFiles = std::optional<std::vector<std::u16string>>;
 
@@ -183,7 +196,7 @@ public:
                                      std::u16string_view fallback) = 0;
 
     // Empty path: an empty picture (nullptr). Missing or undecodable: nullopt.
-    virtual std::optional<Picture> LoadPicture(std::u16string_view path) = 0;
+    virtual std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) = 0;
     virtual std::optional<std::u16string> ProgramDirectory() = 0;
     virtual bool FileExists(std::u16string_view path) = 0;
     // Starts a command line with a show style, without waiting.

@@ -271,7 +271,8 @@ void FakeToolkit::Put(std::u16string_view application, std::u16string_view text)
     store[{std::u16string(application), u"APP", u"TEXT"}] = text;
 }
 
-std::optional<Picture> FakeToolkit::LoadPicture(std::u16string_view path) {
+std::optional<Picture> FakeToolkit::LoadPicture(std::u16string_view path, PictureUse use) {
+    pictureUses.push_back(use);
     if (path.empty()) return Picture{};
     auto it = pictures.find(std::u16string(path));
     if (it == pictures.end()) return std::nullopt;

@@ -238,7 +238,8 @@ public:
                              std::u16string_view section,
                              std::u16string_view key,
                              std::u16string_view fallback) override;
-    std::optional<Picture> LoadPicture(std::u16string_view path) override;
+    std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
+    std::vector<PictureUse> pictureUses;  // what each load asked for
     std::optional<std::u16string> ProgramDirectory() override { return programDirectory; }
     bool FileExists(std::u16string_view path) override { return files.count(std::u16string(path)) > 0; }
     bool RunCommand(std::u16string_view commandLine, int showStyle) override;

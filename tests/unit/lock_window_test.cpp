@@ -95,6 +95,10 @@ TEST_F(LockWindow, ThePictureComesFromThePathOfTheSetupWindow) {
     form1->Text5.SetText(u"D:\\照片\\beach.jpg");
     ReactivateLockWindow();
     EXPECT_EQ(image.GetPicture(), beach);
+    // Stretched over the whole window: decoded at most at the window's size.
+    EXPECT_EQ(toolkit.pictureUses.back().kind, PictureUse::Kind::FitWithin);
+    EXPECT_EQ(toolkit.pictureUses.back().width, 1280);
+    EXPECT_EQ(toolkit.pictureUses.back().height, 720);
 
     toolkit.pictures.clear();  // deleted since: the window keeps the picture
     ReactivateLockWindow();

@@ -44,6 +44,11 @@ TEST_F(SetupWindowLifecycle, ActivateRefillsThePasswordsInOrderAndLoadsTheLogo) 
     EXPECT_EQ(form1->Image1.GetPicture(), logo);
     EXPECT_EQ(form1->Image1.Width(), 1500);
     EXPECT_EQ(form1->Image1.Height(), 1500);
+    // The box shows the logo unscaled and clipped: only its corner is needed.
+    ASSERT_FALSE(toolkit.pictureUses.empty());
+    EXPECT_EQ(toolkit.pictureUses.back().kind, PictureUse::Kind::TopLeft);
+    EXPECT_EQ(toolkit.pictureUses.back().width, 100);
+    EXPECT_EQ(toolkit.pictureUses.back().height, 100);
 }
 
 TEST_F(SetupWindowLifecycle, AFirstRunLeavesTheFieldsAsDesignedAndAMissingLogoLeavesTheBoxEmpty) {

@@ -350,6 +350,16 @@ TEST_F(Backend, PicturesDecodeFromBmpAndJpegAndEveryFailureIsReported) {
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ((*picture)->width, 64);
 
+    // Only as much is decoded as the image can show.
+    picture = toolkit.LoadPicture(U16(jpg.wstring()), PictureUse::FitWithin(32, 32));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ((*picture)->width, 32);
+    EXPECT_EQ((*picture)->height, 24);
+    picture = toolkit.LoadPicture(U16(jpg.wstring()), PictureUse::TopLeft(10, 100));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ((*picture)->width, 10);
+    EXPECT_EQ((*picture)->height, 48);
+
     // The empty path is an empty picture; missing, corrupt and truncated files fail.
     picture = toolkit.LoadPicture(u"");
     ASSERT_TRUE(picture.has_value());

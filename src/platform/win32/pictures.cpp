@@ -22,7 +22,7 @@ IWICImagingFactory* Factory() {
     return factory;
 }
 
-std::optional<Picture> Decode(IWICBitmapDecoder* decoder, int maxWidth, int maxHeight) {
+std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
     IWICImagingFactory* factory = Factory();
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.Put()))) return std::nullopt;
@@ -31,23 +31,31 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, int maxWidth, int maxH
 
     IWICBitmapSource* source = frame.Get();
     ComPtr<IWICBitmapScaler> scaler;
-    if (maxWidth > 0 && maxHeight > 0 &&
-        (width > static_cast<UINT>(maxWidth) || height > static_cast<UINT>(maxHeight))) {
-        const double scale = std::min(static_cast<double>(maxWidth) / width, static_cast<double>(maxHeight) / height);
-        const UINT w = std::max<UINT>(1, static_cast<UINT>(width * scale));
-        const UINT h = std::max<UINT>(1, static_cast<UINT>(height * scale));
+    ComPtr<IWICBitmapClipper> clipper;
+    if (use.kind == PictureUse::Kind::FitWithin && use.width > 0 && use.height > 0 &&
+        (width > static_cast<UINT>(use.width) || height > static_cast<UINT>(use.height))) {
+        // Decoded straight to the size it is shown at: a 4K photo behind the
+        // lock costs the screen's pixels, not its own.
+        const double scale = std::min(static_cast<double>(use.width) / width, static_cast<double>(use.height) / height);
+        const UINT w = std::max<UINT>(1, static_cast<UINT>(width * scale + 0.5));
+        const UINT h = std::max<UINT>(1, static_cast<UINT>(height * scale + 0.5));
         if (FAILED(factory->CreateBitmapScaler(scaler.Put())) ||
             FAILED(scaler->Initialize(frame.Get(), w, h, WICBitmapInterpolationModeFant)))
             return std::nullopt;
         source = scaler.Get();
         width = w;
         height = h;
+    } else if (use.kind == PictureUse::Kind::TopLeft && use.width > 0 && use.height > 0 &&
+               (width > static_cast<UINT>(use.width) || height > static_cast<UINT>(use.height))) {
+        // An unscaled image shows only its top-left corner.
+        const WICRect corner{0, 0, static_cast<INT>(std::min<UINT>(width, use.width)),
+                             static_cast<INT>(std::min<UINT>(height, use.height))};
+        if (FAILED(factory->CreateBitmapClipper(clipper.Put())) || FAILED(clipper->Initialize(frame.Get(), &corner)))
+            return std::nullopt;
+        source = clipper.Get();
+        width = corner.Width;
+        height = corner.Height;
     }
-    // A picture beyond 16384 pixels a side, or 256 MiB of pixels, is refused
-    // rather than allowed to exhaust the memory of the program.
-    if (width > 16384 || height > 16384 || static_cast<unsigned long long>(width) * height > (64ull << 20))
-        return std::nullopt;
-
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.Put()))) return std::nullopt;
     if (FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -66,7 +74,7 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, int maxWidth, int maxH
 
 }  // namespace
 
-std::optional<Picture> DecodePictureFile(std::u16string_view path, int maxWidth, int maxHeight) {
+std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse use) {
     IWICImagingFactory* factory = Factory();
     if (!factory) return std::nullopt;
     const std::wstring file = WStr(path);
@@ -74,7 +82,7 @@ std::optional<Picture> DecodePictureFile(std::u16string_view path, int maxWidth,
     if (FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.Put())))
         return std::nullopt;
-    return Decode(decoder.Get(), maxWidth, maxHeight);
+    return Decode(decoder.Get(), use);
 }
 
 std::optional<Picture> DecodePictureMemory(const void* data, size_t size) {
@@ -87,7 +95,7 @@ std::optional<Picture> DecodePictureMemory(const void* data, size_t size) {
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())))
         return std::nullopt;
-    return Decode(decoder.Get(), 0, 0);
+    return Decode(decoder.Get(), PictureUse{});
 }
 
 Picture LoadArt(std::string_view name) {

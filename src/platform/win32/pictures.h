@@ -8,12 +8,13 @@
 #include <string_view>
 
 #include "base/bitmap.h"
+#include "platform/toolkit.h"
 
 namespace quorvel::win32 {
 
-// Missing file or undecodable data: nullopt. Pictures larger than maxWidth x
-// maxHeight (when given) are scaled down to fit, keeping their proportions.
-std::optional<Picture> DecodePictureFile(std::u16string_view path, int maxWidth = 0, int maxHeight = 0);
+// Missing file or undecodable data: nullopt. Only as much is decoded as the
+// use can show (see PictureUse).
+std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse use = {});
 std::optional<Picture> DecodePictureMemory(const void* data, size_t size);
 // An RCDATA resource of the executable, by name; nullptr when absent.
 Picture LoadArt(std::string_view name);

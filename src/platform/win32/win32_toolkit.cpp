@@ -138,9 +138,9 @@ std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
     return U16(value);
 }
 
-std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path) {
+std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, PictureUse use) {
     if (path.empty()) return Picture{};
-    return DecodePictureFile(path);
+    return DecodePictureFile(path, use);
 }
 
 std::optional<std::u16string> Win32Toolkit::ProgramDirectory() {

@@ -35,7 +35,7 @@ public:
                              std::u16string_view section,
                              std::u16string_view key,
                              std::u16string_view fallback) override;
-    std::optional<Picture> LoadPicture(std::u16string_view path) override;
+    std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
     std::optional<std::u16string> ProgramDirectory() override;
     bool FileExists(std::u16string_view path) override;
     bool RunCommand(std::u16string_view commandLine, int showStyle) override;
