@@ -81,6 +81,10 @@ class Program:
         with open(out, encoding="utf-8") as f:
             return [json.loads(line) for line in f if line.strip()]
 
+    def set_stored(self, application, text):
+        subprocess.run(["wine", "reg", "add", rf"HKCU\Software\Quorvel\{application}\APP", "/v", "TEXT", "/d",
+                        text, "/f"], capture_output=True, check=True)
+
     def window_state(self, caption=CAPTION):
         return self.probe("window", caption)[0]
 
@@ -114,7 +118,7 @@ def click_at(x, y, button=1):
 
 
 def type_text(text):
-    sh("xdotool", "type", "--delay", "40", text)
+    sh("xdotool", "type", "--delay", "40", "--", text)
     time.sleep(0.3)
 
 
@@ -131,6 +135,18 @@ class Keyboard:
         self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
         self.xlib.XFlush.argtypes = [ctypes.c_void_p]
         self.display = self.xlib.XOpenDisplay(None)
+
+    def chord(self, *keysyms):
+        codes = [self.xlib.XKeysymToKeycode(self.display, self.xlib.XStringToKeysym(k.encode())) for k in keysyms]
+        for code in codes:
+            self.xtst.XTestFakeKeyEvent(self.display, code, 1, 0)
+            self.xlib.XFlush(self.display)
+            time.sleep(0.05)
+        for code in reversed(codes):
+            self.xtst.XTestFakeKeyEvent(self.display, code, 0, 0)
+            self.xlib.XFlush(self.display)
+            time.sleep(0.05)
+        time.sleep(0.2)
 
     def press(self, keysym):
         code = self.xlib.XKeysymToKeycode(self.display, self.xlib.XStringToKeysym(keysym.encode()))

@@ -324,7 +324,9 @@ public:
         const layouts::FontSpec* font = spec.font ? spec.font : &container.form().DefaultFont();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(container.form().toolkit().Font(*font)), FALSE);
         if (spec.passwordChar) SendMessageW(hwnd, EM_SETPASSWORDCHAR, spec.passwordChar, 0);
-        if (spec.maxLength > 0) SendMessageW(hwnd, EM_LIMITTEXT, spec.maxLength, 0);
+        // No designed maximum: as much as the control can hold (its own
+        // default would cut pastes at 30000 characters).
+        SendMessageW(hwnd, EM_LIMITTEXT, spec.maxLength > 0 ? spec.maxLength : 0, 0);
         if (spec.imeOff) ImmAssociateContext(hwnd, nullptr);
         if (!spec.enabled) EnableWindow(hwnd, FALSE);
         SetWindowSubclass(hwnd, &Subclass, 1, reinterpret_cast<DWORD_PTR>(this));

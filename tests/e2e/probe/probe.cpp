@@ -34,10 +34,11 @@ std::string Json(const std::wstring& w) {
     return out + "\"";
 }
 
+// WM_GETTEXT reaches the controls of another process; GetWindowText does not.
 std::wstring TextOf(HWND h) {
-    const int n = GetWindowTextLengthW(h);
-    std::wstring text(n + 1, L'\0');
-    text.resize(GetWindowTextW(h, text.data(), n + 1));
+    const LRESULT n = SendMessageW(h, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -85,6 +86,8 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
 // probe OUTFILE children CAPTION        every descendant window, relative to the top window
 // probe OUTFILE store APPLICATION       the settings entry (absent: null)
 // probe OUTFILE close CAPTION           posts WM_CLOSE to the window
+// probe OUTFILE sysclose CAPTION        posts the taskbar's close (WM_SYSCOMMAND, SC_CLOSE)
+// probe OUTFILE clip TEXTFILE           puts the UTF-8 text of the file on the clipboard
 // probe OUTFILE hook SECONDS            records the key events a low-level hook sees
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
@@ -131,6 +134,30 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"close") {
         HWND h = FindTop(argument);
         code = h && PostMessageW(h, WM_CLOSE, 0, 0) ? 0 : 1;
+    } else if (command == L"sysclose") {
+        HWND h = FindTop(argument);
+        code = h && PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    } else if (command == L"clip") {
+        FILE* in = _wfopen(argument.c_str(), L"rb");
+        std::string bytes;
+        if (in) {
+            char buffer[4096];
+            for (size_t n; (n = fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.append(buffer, n);
+            fclose(in);
+        }
+        const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (static_cast<size_t>(n) + 1) * sizeof(wchar_t));
+        auto* text = static_cast<wchar_t*>(GlobalLock(memory));
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text, n);
+        text[n] = L'\0';
+        GlobalUnlock(memory);
+        code = 1;
+        if (in && OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            code = SetClipboardData(CF_UNICODETEXT, memory) ? 0 : 1;
+            CloseClipboard();
+        }
+        fprintf(g_out, "{\"units\": %d}\n", n);
     } else if (command == L"hook") {
         HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, &Hook, GetModuleHandleW(nullptr), 0);
         fprintf(g_out, "{\"ready\": %s}\n", hook ? "true" : "false");
