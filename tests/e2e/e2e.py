@@ -36,6 +36,12 @@ class Program:
         self.process = None
         self.shots = 0
 
+    def workdir_override(self, folder):
+        """Runs the program from another folder (an unpacked archive)."""
+        shutil.rmtree(self.workdir, ignore_errors=True)
+        self.workdir = folder
+        self.exe = os.path.join(folder, os.path.basename(self.exe))
+
     def clear_settings(self):
         subprocess.run(["wine", "reg", "delete", r"HKCU\Software\Quorvel", "/f"],
                        capture_output=True)
