@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/form1.h"
 #include "app/program.h"
@@ -145,6 +146,40 @@ TEST_F(Layout, TheWindowsAreFramelessAndCaptioned) {
     GetWindowTextW(form1, caption, 64);
     EXPECT_STREQ(caption, L"Quorvel锁屏软件");
     EXPECT_NE(SendMessageW(form1, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+}  // namespace
+}  // namespace quorvel::win32
+
+namespace quorvel::win32 {
+namespace {
+
+std::wstring VersionString(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    std::vector<char> data(size);
+    if (!size || !GetFileVersionInfoW(path, 0, size, data.data())) return {};
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    if (!VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return {};
+    return std::wstring(value, length ? length - 1 : 0);
+}
+
+// The title label, the version resource and the release archive's name
+// (built from the same project version) tell the same version.
+TEST(Version, TheTitleAndTheVersionResourceAgree) {
+    const std::wstring product = VersionString(L"ProductVersion");
+    EXPECT_EQ(product, L"1.0 Beta");
+    EXPECT_EQ(VersionString(L"FileVersion"), L"1.0.0");
+    const layouts::ControlSpec* title = nullptr;
+    for (const auto& spec : layouts::kForm1.controls)
+        if (spec.name == "Label1") title = &spec;
+    ASSERT_NE(title, nullptr);
+    const std::u16string caption(title->text);
+    EXPECT_EQ(caption, u"Quorvel锁屏工具 " + U16(product));
 }
 
 }  // namespace
