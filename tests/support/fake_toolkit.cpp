@@ -58,7 +58,24 @@ void FakeLabel::UserClick() {
 
 void FakeButton::UserClick() {
     if (!state_.visible || !state_.enabled || !window_.Visible()) return;
+    // The click lands on whatever lies in front at the button's middle.
+    if (!window_.FrontmostAt(spec_.container, state_.left + state_.width / 2, state_.top + state_.height / 2, this))
+        return;
     if (Click) Click();
+}
+
+bool FakeWindow::FrontmostAt(std::string_view container, Twips x, Twips y, const Control* control) const {
+    for (const std::string& key : StackOf(container, true)) {
+        const Control* other = nullptr;
+        if (auto it = buttons_.find(key); it != buttons_.end()) other = it->second.get();
+        if (auto it = textBoxes_.find(key); it != textBoxes_.end()) other = it->second.get();
+        if (auto it = panels_.find(key); it != panels_.end()) other = it->second.get();
+        if (!other || !other->Visible()) continue;
+        if (x >= other->Left() && x < other->Left() + other->Width() && y >= other->Top() &&
+            y < other->Top() + other->Height())
+            return other == control;
+    }
+    return false;
 }
 
 FakeTimer::FakeTimer(FakeToolkit& toolkit, const ControlSpec& spec) : toolkit_(toolkit), interval_(spec.interval) {

@@ -168,6 +168,9 @@ public:
     // front first.
     std::vector<std::string> StackOf(std::string_view container, bool childWindows) const;
     bool InFront(std::string_view upper, std::string_view lower) const;
+    // Whether the control is the frontmost visible child window of its
+    // container at the point (twips of the container).
+    bool FrontmostAt(std::string_view container, Twips x, Twips y, const Control* control) const;
     void MoveInStack(const std::string& key, bool toFront);
 
     void RaiseActivate();

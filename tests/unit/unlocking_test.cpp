@@ -30,9 +30,12 @@ protected:
         EXPECT_EQ(toolkit.messages.back().title, title);
         EXPECT_EQ(toolkit.messages.back().style, 16);
     }
-    // Opens the settings page, which refills the NS码 field from the store.
-    void OpenSettings() {
+    // Opens the settings page, which refills the NS码 field from the store,
+    // and closes it again with its OK button (the page covers the lock button).
+    void OpenAndCloseSettings() {
         Btn("iButton4").UserClick();
+        toolkit.Advance(8);
+        Btn("i4").UserClick();
         toolkit.Advance(8);
     }
     bool TryNcCode(std::u16string_view code) {
@@ -104,7 +107,7 @@ TEST_F(Unlocking, TheLinkSwitchesBetweenThePasswordAndTheNcEntryKeepingBothTexts
 TEST_F(Unlocking, AnNcCodeThatFitsTheNsCodeFieldEndsTheProcess) {
     toolkit.Put(u"text4", u"2580");
     Start();
-    OpenSettings();
+    OpenAndCloseSettings();
     ASSERT_EQ(form1->Text4.Text(), u"2580");
     LockWith(u"forgotten");
     Lbl("Label13").UserClick();
