@@ -63,9 +63,17 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
         return std::nullopt;
     try {
         auto bitmap = std::make_shared<Bitmap>(static_cast<int>(width), static_cast<int>(height));
-        if (FAILED(converter->CopyPixels(nullptr, width * 4, width * height * 4,
-                                         reinterpret_cast<BYTE*>(bitmap->pixels.data()))))
-            return std::nullopt;
+        // A band of rows at a time: a scaler asked for the whole picture at
+        // once gathers every source row it needs into a buffer of its own,
+        // a second full copy of a large photo beside the decoder's.
+        constexpr UINT kBandRows = 16;
+        for (UINT top = 0; top < height; top += kBandRows) {
+            const UINT rows = std::min(kBandRows, height - top);
+            const WICRect band{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+            if (FAILED(converter->CopyPixels(&band, width * 4, width * rows * 4,
+                                             reinterpret_cast<BYTE*>(bitmap->pixels.data() + size_t{top} * width))))
+                return std::nullopt;
+        }
         return Picture(std::move(bitmap));
     } catch (const std::bad_alloc&) {
         return std::nullopt;

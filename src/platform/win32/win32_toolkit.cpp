@@ -54,7 +54,15 @@ int ToPixels(Twips twips, float twipsPerPixel) {
     return RoundToInt32(static_cast<double>(twips) / twipsPerPixel).value_or(0);
 }
 
-Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) { RegisterWindowClasses(instance); }
+Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
+    HDC screen = GetDC(nullptr);
+    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dpiX > 0) twipsPerPixelX_ = 1440.0f / dpiX;
+    if (dpiY > 0) twipsPerPixelY_ = 1440.0f / dpiY;
+    RegisterWindowClasses(instance);
+}
 
 Win32Toolkit::~Win32Toolkit() = default;
 
@@ -184,19 +192,9 @@ void Win32Toolkit::ClearClipboard() {
     CloseClipboard();
 }
 
-float Win32Toolkit::TwipsPerPixelX() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? 1440.0f / dpi : 15.0f;
-}
+float Win32Toolkit::TwipsPerPixelX() { return twipsPerPixelX_; }
 
-float Win32Toolkit::TwipsPerPixelY() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? 1440.0f / dpi : 15.0f;
-}
+float Win32Toolkit::TwipsPerPixelY() { return twipsPerPixelY_; }
 
 NumberFormat Win32Toolkit::UserNumberFormat() {
     wchar_t decimal[8] = {};

@@ -74,6 +74,12 @@ public:
 
 private:
     HINSTANCE instance_;
+    // The screen's twips per pixel, read once: the system's dots per inch
+    // hold for the whole session, and the keep-on-top ticks ask for them
+    // every few milliseconds (under Wine each screen DC costs a round trip
+    // and a reading of the X resources).
+    float twipsPerPixelX_ = 15.0f;
+    float twipsPerPixelY_ = 15.0f;
     std::map<std::wstring, ScopedFont> fonts_;
     std::vector<FormWindow*> forms_;
 };

@@ -1,0 +1,121 @@
+// A window that paints its picture or colour and its drawn-only controls and
+// hosts child windows: the form itself, or a panel.
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "platform/win32/controls.h"
+#include "platform/win32/form_window.h"
+#include "platform/win32/pictures.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace quorvel::win32 {
+
+Container::Container(FormWindow& form, std::string_view picture, Colour backColor)
+    : form_(form), picture_(LoadArt(picture)), backColor_(backColor) {}
+
+void Container::Restack(DrawnControlBase* control, bool toFront) {
+    drawn_.erase(std::remove(drawn_.begin(), drawn_.end(), control), drawn_.end());
+    if (toFront)
+        drawn_.push_front(control);
+    else
+        drawn_.push_back(control);
+    const RECT r = control->Rect();
+    InvalidateRect(hwnd_, &r, FALSE);
+}
+
+void Container::InvalidateTwips(Twips left, Twips top, Twips width, Twips height) {
+    if (!hwnd_) return;
+    RECT r = PixelRectOf(left, top, width, height, form_.Tpp());
+    InvalidateRect(hwnd_, &r, FALSE);
+}
+
+DrawnControlBase* Container::HitTest(POINT p) const {
+    for (DrawnControlBase* control : drawn_) {
+        const RECT r = control->Rect();
+        if (control->Shown() && PtInRect(&r, p)) return control;
+    }
+    return nullptr;
+}
+
+void Container::Paint() {
+    PAINTSTRUCT ps;
+    HDC screen = BeginPaint(hwnd_, &ps);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    // Painted off screen first so that the labels never flicker over the art.
+    ScopedMemoryDc memory(CreateCompatibleDC(screen));
+    ScopedBitmap canvas(
+        CreateCompatibleBitmap(screen, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+    {
+        ScopedSelect select(memory.Get(), canvas.Get());
+        ScopedBrush back(CreateSolidBrush(ToColorRef(backColor_, kSysWindowBackground)));
+        FillRect(memory.Get(), &client, back.Get());
+        if (picture_) DrawPictureClipped(memory.Get(), *picture_, 0, 0, client);
+        for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
+            if ((*it)->Shown()) (*it)->Draw(memory.Get());
+        }
+        // The text boxes have no edge of their own; a thin flat outline
+        // around each shows where to type on the plain body colour.
+        ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsTextBoxWindow(child) || !IsWindowVisible(child)) continue;
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+            InflateRect(&r, 1, 1);
+            FrameRect(memory.Get(), &r, outline.Get());
+        }
+        BitBlt(screen, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, memory.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+bool Container::HandleContainerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+        case WM_PAINT: Paint(); return true;
+        case WM_ERASEBKGND: result = 1; return true;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = TextBoxColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+                result = reinterpret_cast<LRESULT>(brush);
+                return true;
+            }
+            return false;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE) {
+                TextBoxChanged(reinterpret_cast<HWND>(lParam));
+                return true;
+            }
+            return false;
+        case WM_SETCURSOR: {
+            if (LOWORD(lParam) != HTCLIENT) return false;
+            POINT p;
+            GetCursorPos(&p);
+            ScreenToClient(hwnd_, &p);
+            DrawnControlBase* hit = HitTest(p);
+            if (hit && hit->spec().handCursor) {
+                SetCursor(form_.toolkit().HandCursor());
+                result = TRUE;
+                return true;
+            }
+            return false;
+        }
+        case WM_LBUTTONDOWN: {
+            const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            pressedLabel_ = HitTest(p);
+            return false;
+        }
+        case WM_LBUTTONUP: {
+            const POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            DrawnControlBase* hit = HitTest(p);
+            if (hit && hit == pressedLabel_) hit->Clicked();
+            pressedLabel_ = nullptr;
+            return false;
+        }
+        default: return false;
+    }
+}
+
+}  // namespace quorvel::win32

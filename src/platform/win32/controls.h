@@ -1,0 +1,70 @@
+// The controls of a window on Win32, as the window and its containers see
+// them: made from their layout rows; labels and images drawn and hit-tested by
+// their container; text boxes, panels and buttons as child windows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "layouts/layout.h"
+#include "platform/toolkit.h"
+
+namespace quorvel::win32 {
+
+class ButtonHost;
+class Container;
+class FormWindow;
+
+// Each child window of a control carries its Control under this property.
+inline constexpr wchar_t kControlProp[] = L"QuorvelControl";
+inline constexpr wchar_t kPanelClass[] = L"QuorvelPanel";
+
+COLORREF ToColorRef(Colour c, Colour fallback);
+// A control's key among its window's controls: "Label12(0)" for arrays.
+std::string KeyOf(std::string_view name, int index);
+RECT PixelRectOf(Twips left, Twips top, Twips width, Twips height, float tpp);
+
+// A label or an image: no window of its own; its container paints it beneath
+// the child windows and hit-tests it for clicks and the hand cursor.
+class DrawnControlBase {
+public:
+    DrawnControlBase(Container& container, const layouts::ControlSpec& spec)
+        : container_(container),
+          spec_(spec),
+          visible_(spec.visible),
+          enabled_(spec.enabled),
+          left_(spec.left),
+          top_(spec.top),
+          width_(spec.width),
+          height_(spec.height) {}
+    virtual ~DrawnControlBase() = default;
+    virtual void Draw(HDC dc) = 0;
+    virtual void Clicked() {}
+    RECT Rect() const;
+    bool Shown() const { return visible_; }
+    const layouts::ControlSpec& spec() const { return spec_; }
+
+protected:
+    void Invalidate();
+    Container& container_;
+    const layouts::ControlSpec& spec_;
+    bool visible_;
+    bool enabled_;
+    Twips left_, top_, width_, height_;
+};
+
+// A control of any kind but a timer; a panel also gives its inner container.
+std::unique_ptr<Control> MakeControl(Container& container, const layouts::ControlSpec& spec, Container** inner);
+std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& spec);
+
+ButtonHost* ButtonHostOf(Control& control);
+bool IsTextBoxWindow(HWND hwnd);
+// For the container of a text box: its colours, and a change of its text.
+HBRUSH TextBoxColours(HWND edit, HDC dc);
+void TextBoxChanged(HWND edit);
+LRESULT CALLBACK PanelProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace quorvel::win32
