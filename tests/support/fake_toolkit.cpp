@@ -10,23 +10,22 @@ using layouts::ControlSpec;
 // ---- controls ----
 
 template <typename Base>
-FakeControl<Base>::FakeControl(FakeWindow& window, const ControlSpec& spec)
-    : window_(window), spec_(spec), state_{spec.visible, spec.enabled, spec.left, spec.top, spec.width, spec.height} {}
+FakeControl<Base>::FakeControl(FakeWindow& window, const ControlSpec& row)
+    : window_(window), row_(row), state_{row.visible, row.enabled, row.left, row.top, row.width, row.height} {}
 
 template <typename Base>
 void FakeControl<Base>::BringToFront() {
-    window_.MoveInStack(std::string(spec_.name) + (spec_.index >= 0 ? "(" + std::to_string(spec_.index) + ")" : ""),
-                        true);
+    window_.MoveInStack(std::string(row_.name) + (row_.index >= 0 ? "(" + std::to_string(row_.index) + ")" : ""), true);
 }
 
 template <typename Base>
 void FakeControl<Base>::SendToBack() {
-    window_.MoveInStack(std::string(spec_.name) + (spec_.index >= 0 ? "(" + std::to_string(spec_.index) + ")" : ""),
+    window_.MoveInStack(std::string(row_.name) + (row_.index >= 0 ? "(" + std::to_string(row_.index) + ")" : ""),
                         false);
 }
 
-FakeTextBox::FakeTextBox(FakeWindow& window, const ControlSpec& spec)
-    : FakeControl(window, spec), text_(spec.text), foreColor_(spec.foreColor) {}
+FakeTextBox::FakeTextBox(FakeWindow& window, const ControlSpec& row)
+    : FakeControl(window, row), text_(row.text), foreColor_(row.foreColor) {}
 
 void FakeTextBox::SetText(std::u16string_view text) {
     if (text == text_) return;
@@ -37,7 +36,7 @@ void FakeTextBox::SetText(std::u16string_view text) {
 
 void FakeTextBox::UserType(std::u16string_view text) {
     std::u16string limited(text);
-    if (spec_.maxLength > 0 && limited.size() > static_cast<size_t>(spec_.maxLength)) limited.resize(spec_.maxLength);
+    if (row_.maxLength > 0 && limited.size() > static_cast<size_t>(row_.maxLength)) limited.resize(row_.maxLength);
     SetText(limited);
 }
 
@@ -47,7 +46,7 @@ void FakeTextBox::UserPress(MouseButton button) {
 }
 
 void FakeTextBox::UserDrop(const DroppedFiles& files) {
-    if (!state_.visible || !state_.enabled || !spec_.dropTarget) return;
+    if (!state_.visible || !state_.enabled || !row_.dropTarget) return;
     if (FileDrop) FileDrop(files);
 }
 
@@ -59,7 +58,7 @@ void FakeLabel::UserClick() {
 void FakeButton::UserClick() {
     if (!state_.visible || !state_.enabled || !window_.Visible()) return;
     // The click lands on whatever lies in front at the button's middle.
-    if (!window_.FrontmostAt(spec_.container, state_.left + state_.width / 2, state_.top + state_.height / 2, this))
+    if (!window_.FrontmostAt(row_.container, state_.left + state_.width / 2, state_.top + state_.height / 2, this))
         return;
     if (Click) Click();
 }
@@ -78,7 +77,7 @@ bool FakeWindow::FrontmostAt(std::string_view container, Twips x, Twips y, const
     return false;
 }
 
-FakeTimer::FakeTimer(FakeToolkit& toolkit, const ControlSpec& spec) : toolkit_(toolkit), interval_(spec.interval) {
+FakeTimer::FakeTimer(FakeToolkit& toolkit, const ControlSpec& row) : toolkit_(toolkit), interval_(row.interval) {
     toolkit_.timers.push_back(this);
 }
 
@@ -101,19 +100,19 @@ FakeWindow::FakeWindow(FakeToolkit& toolkit, const layouts::FormSpec& form)
         left_ = (toolkit.screenWidth - width_) / 2;
         top_ = (toolkit.screenHeight - height_) / 2;
     }
-    for (const ControlSpec& spec : form.controls) {
-        const std::string name(spec.name);
-        const std::string key = name + (spec.index >= 0 ? "(" + std::to_string(spec.index) + ")" : "");
-        specsByKey_[key] = &spec;
-        switch (spec.kind) {
-            case ControlKind::TextBox: textBoxes_[key] = std::make_unique<FakeTextBox>(*this, spec); break;
-            case ControlKind::Label: labels_[key] = std::make_unique<FakeLabel>(*this, spec); break;
-            case ControlKind::Image: images_[key] = std::make_unique<FakeImage>(*this, spec); break;
-            case ControlKind::Panel: panels_[key] = std::make_unique<FakePanel>(*this, spec); break;
-            case ControlKind::Button: buttons_[key] = std::make_unique<FakeButton>(*this, spec); break;
-            case ControlKind::Timer: timers_[key] = std::make_unique<FakeTimer>(toolkit, spec); continue;
+    for (const ControlSpec& row : form.controls) {
+        const std::string name(row.name);
+        const std::string key = name + (row.index >= 0 ? "(" + std::to_string(row.index) + ")" : "");
+        specsByKey_[key] = &row;
+        switch (row.kind) {
+            case ControlKind::TextBox: textBoxes_[key] = std::make_unique<FakeTextBox>(*this, row); break;
+            case ControlKind::Label: labels_[key] = std::make_unique<FakeLabel>(*this, row); break;
+            case ControlKind::Image: images_[key] = std::make_unique<FakeImage>(*this, row); break;
+            case ControlKind::Panel: panels_[key] = std::make_unique<FakePanel>(*this, row); break;
+            case ControlKind::Button: buttons_[key] = std::make_unique<FakeButton>(*this, row); break;
+            case ControlKind::Timer: timers_[key] = std::make_unique<FakeTimer>(toolkit, row); continue;
         }
-        stacks_[StackKey(spec)].push_back(key);
+        stacks_[StackKey(row)].push_back(key);
     }
     toolkit.windows.push_back(this);
 }
@@ -128,10 +127,10 @@ FakeWindow::~FakeWindow() {
     if (toolkit_.activeWindow == this) toolkit_.activeWindow = nullptr;
 }
 
-std::string FakeWindow::StackKey(const ControlSpec& spec) const {
+std::string FakeWindow::StackKey(const ControlSpec& row) const {
     const bool childWindow =
-        spec.kind == ControlKind::Panel || spec.kind == ControlKind::TextBox || spec.kind == ControlKind::Button;
-    return std::string(spec.container) + (childWindow ? "|w" : "|d");
+        row.kind == ControlKind::Panel || row.kind == ControlKind::TextBox || row.kind == ControlKind::Button;
+    return std::string(row.container) + (childWindow ? "|w" : "|d");
 }
 
 void FakeWindow::MoveInStack(const std::string& key, bool toFront) {

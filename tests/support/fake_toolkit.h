@@ -28,7 +28,7 @@ struct ControlState {
 template <typename Base>
 class FakeControl : public Base {
 public:
-    FakeControl(FakeWindow& window, const layouts::ControlSpec& spec);
+    FakeControl(FakeWindow& window, const layouts::ControlSpec& row);
     bool Visible() const override { return state_.visible; }
     void SetVisible(bool visible) override { state_.visible = visible; }
     bool Enabled() const override { return state_.enabled; }
@@ -44,17 +44,17 @@ public:
     void BringToFront() override;
     void SendToBack() override;
 
-    const layouts::ControlSpec& Spec() const { return spec_; }
+    const layouts::ControlSpec& Spec() const { return row_; }
 
 protected:
     FakeWindow& window_;
-    const layouts::ControlSpec& spec_;
+    const layouts::ControlSpec& row_;
     ControlState state_;
 };
 
 class FakeTextBox : public FakeControl<TextBox> {
 public:
-    FakeTextBox(FakeWindow& window, const layouts::ControlSpec& spec);
+    FakeTextBox(FakeWindow& window, const layouts::ControlSpec& row);
     std::u16string Text() const override { return text_; }
     void SetText(std::u16string_view text) override;
     Colour ForeColor() const override { return foreColor_; }
@@ -75,7 +75,7 @@ private:
 class FakeLabel : public FakeControl<Label> {
 public:
     using FakeControl::FakeControl;
-    std::u16string Caption() const override { return std::u16string(spec_.text); }
+    std::u16string Caption() const override { return std::u16string(row_.text); }
     void UserClick();
 };
 
@@ -103,7 +103,7 @@ public:
 
 class FakeTimer : public Timer {
 public:
-    FakeTimer(FakeToolkit& toolkit, const layouts::ControlSpec& spec);
+    FakeTimer(FakeToolkit& toolkit, const layouts::ControlSpec& row);
     int Interval() const override { return interval_; }
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override;
@@ -189,7 +189,7 @@ private:
         if (it == controls.end()) throw std::logic_error("no control named " + std::string(name));
         return *it->second;
     }
-    std::string StackKey(const layouts::ControlSpec& spec) const;
+    std::string StackKey(const layouts::ControlSpec& row) const;
 
     FakeToolkit& toolkit_;
     const layouts::FormSpec& form_;

@@ -101,8 +101,8 @@ TEST_F(Backend, ATextBoxRaisesChangeForEveryChangedAssignmentAndNestsAssignments
 TEST_F(Backend, TypingIntoATextBoxRaisesChangeAndTheLimitHoldsForTyping) {
     static constexpr ControlSpec kLimited[] = {
         {.name = "Field", .kind = ControlKind::TextBox, .width = 1500, .height = 375, .maxLength = 3}};
-    const FormSpec spec{.name = "F", .caption = u"F", .clientWidth = 3000, .clientHeight = 1500, .controls = kLimited};
-    auto form = toolkit.CreateForm(spec);
+    const FormSpec row{.name = "F", .caption = u"F", .clientWidth = 3000, .clientHeight = 1500, .controls = kLimited};
+    auto form = toolkit.CreateForm(row);
     TextBox& box = form->TextBoxNamed("Field");
     int changes = 0;
     box.Change = [&] { ++changes; };

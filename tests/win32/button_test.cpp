@@ -63,9 +63,9 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent_); }
 
-    std::unique_ptr<ButtonHost> Make(const ControlSpec& spec) {
+    std::unique_ptr<ButtonHost> Make(const ControlSpec& row) {
         auto host = std::make_unique<ButtonHost>(
-            toolkit_, parent_, spec, [this](std::string_view name) { return name == "strip" ? strip_ : nullptr; });
+            toolkit_, parent_, row, [this](std::string_view name) { return name == "strip" ? strip_ : nullptr; });
         host->Shown();
         return host;
     }

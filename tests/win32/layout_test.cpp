@@ -34,18 +34,18 @@ protected:
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuorvelLayoutTest"); }
 
     Window& Form1() { return program.SetupWindow().window(); }
-    Control& Named(Window& w, const ControlSpec& spec) {
-        switch (spec.kind) {
-            case ControlKind::TextBox: return w.TextBoxNamed(spec.name);
-            case ControlKind::Button: return w.ButtonNamed(spec.name);
-            case ControlKind::Panel: return w.PanelNamed(spec.name);
-            case ControlKind::Label: return w.LabelNamed(spec.name, spec.index);
-            default: return w.ImageNamed(spec.name);
+    Control& Named(Window& w, const ControlSpec& row) {
+        switch (row.kind) {
+            case ControlKind::TextBox: return w.TextBoxNamed(row.name);
+            case ControlKind::Button: return w.ButtonNamed(row.name);
+            case ControlKind::Panel: return w.PanelNamed(row.name);
+            case ControlKind::Label: return w.LabelNamed(row.name, row.index);
+            default: return w.ImageNamed(row.name);
         }
     }
     HWND Hwnd(Window& w, std::string_view name, ControlKind kind) {
-        ControlSpec spec{.name = name, .kind = kind};
-        return ChildWindowOf(Named(w, spec));
+        ControlSpec row{.name = name, .kind = kind};
+        return ChildWindowOf(Named(w, row));
     }
     // Front first, among the children of one parent.
     static bool Above(HWND upper, HWND lower) {
@@ -65,19 +65,19 @@ TEST_F(Layout, EveryChildWindowOfTheSetupWindowSitsAtItsDesignedPlaceWithinOnePi
     EXPECT_EQ(client.right, 380);
     EXPECT_EQ(client.bottom, 290);
     int checked = 0;
-    for (const ControlSpec& spec : form.controls) {
-        if (spec.kind != ControlKind::TextBox && spec.kind != ControlKind::Button && spec.kind != ControlKind::Panel)
+    for (const ControlSpec& row : form.controls) {
+        if (row.kind != ControlKind::TextBox && row.kind != ControlKind::Button && row.kind != ControlKind::Panel)
             continue;
-        HWND h = ChildWindowOf(Named(Form1(), spec));
-        ASSERT_NE(h, nullptr) << spec.name;
+        HWND h = ChildWindowOf(Named(Form1(), row));
+        ASSERT_NE(h, nullptr) << row.name;
         RECT r;
         GetWindowRect(h, &r);
         MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-        const double x = spec.left / 15.0, y = spec.top / 15.0, w = spec.width / 15.0, ht = spec.height / 15.0;
-        EXPECT_LE(std::abs(r.left - x), 1.0) << spec.name;
-        EXPECT_LE(std::abs(r.top - y), 1.0) << spec.name;
-        EXPECT_LE(std::abs((r.right - r.left) - w), 1.0) << spec.name;
-        EXPECT_LE(std::abs((r.bottom - r.top) - ht), 1.0) << spec.name;
+        const double x = row.left / 15.0, y = row.top / 15.0, w = row.width / 15.0, ht = row.height / 15.0;
+        EXPECT_LE(std::abs(r.left - x), 1.0) << row.name;
+        EXPECT_LE(std::abs(r.top - y), 1.0) << row.name;
+        EXPECT_LE(std::abs((r.right - r.left) - w), 1.0) << row.name;
+        EXPECT_LE(std::abs((r.bottom - r.top) - ht), 1.0) << row.name;
         ++checked;
     }
     EXPECT_EQ(checked, 26);  // 15 buttons, 7 text boxes, 4 panels
@@ -175,8 +175,8 @@ TEST(Version, TheTitleAndTheVersionResourceAgree) {
     EXPECT_EQ(product, L"1.0 Beta");
     EXPECT_EQ(VersionString(L"FileVersion"), L"1.0.0");
     const layouts::ControlSpec* title = nullptr;
-    for (const auto& spec : layouts::kForm1.controls)
-        if (spec.name == "Label1") title = &spec;
+    for (const auto& row : layouts::kForm1.controls)
+        if (row.name == "Label1") title = &row;
     ASSERT_NE(title, nullptr);
     const std::u16string caption(title->text);
     EXPECT_EQ(caption, u"Quorvel锁屏工具 " + U16(product));

@@ -59,26 +59,26 @@ HRGN RegionOf(const Bitmap& mask) {
 
 ButtonHost::ButtonHost(Win32Toolkit& toolkit,
                        HWND parent,
-                       const layouts::ControlSpec& spec,
+                       const layouts::ControlSpec& row,
                        const PictureResolver& resolve)
     : toolkit_(toolkit), tpp_(toolkit.TwipsPerPixelX()) {
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (spec.visible) style |= WS_VISIBLE;
-    if (spec.tabIndex >= 0) style |= WS_TABSTOP;
+    if (row.visible) style |= WS_VISIBLE;
+    if (row.tabIndex >= 0) style |= WS_TABSTOP;
     // The window's text is the tool tip, what a screen reader says.
-    CreateWindowExW(0, kButtonClass, WStr(spec.toolTip).c_str(), style, Px(spec.left), Px(spec.top), Px(spec.width),
-                    Px(spec.height), parent, nullptr, toolkit.instance(), this);
+    CreateWindowExW(0, kButtonClass, WStr(row.toolTip).c_str(), style, Px(row.left), Px(row.top), Px(row.width),
+                    Px(row.height), parent, nullptr, toolkit.instance(), this);
     RecreateImage();
     button_ = std::make_unique<IButton>(*this);
     if (resolve) {
-        button_->ReadProperties(PropertyBag::Parse(spec.bag), resolve);
+        button_->ReadProperties(PropertyBag::Parse(row.bag), resolve);
     } else {
-        button_->ReadProperties(PropertyBag::Parse(spec.bag), [](std::string_view name) { return LoadArt(name); });
+        button_->ReadProperties(PropertyBag::Parse(row.bag), [](std::string_view name) { return LoadArt(name); });
     }
     // The stored size is applied: with AutoSize the button then takes the
     // size of one frame of its strip.
     button_->OnResize();
-    if (!spec.enabled) button_->SetEnabled(false);
+    if (!row.enabled) button_->SetEnabled(false);
 }
 
 ButtonHost::~ButtonHost() {

@@ -24,7 +24,7 @@ public:
     // is given.
     ButtonHost(Win32Toolkit& toolkit,
                HWND parent,
-               const layouts::ControlSpec& spec,
+               const layouts::ControlSpec& row,
                const PictureResolver& resolve = {});
     ~ButtonHost() override;
     ButtonHost(const ButtonHost&) = delete;

@@ -95,7 +95,7 @@ bool Container::HandleContainerMessage(UINT message, WPARAM wParam, LPARAM lPara
             GetCursorPos(&p);
             ScreenToClient(hwnd_, &p);
             DrawnControlBase* hit = HitTest(p);
-            if (hit && hit->spec().handCursor) {
+            if (hit && hit->row().handCursor) {
                 SetCursor(form_.toolkit().HandCursor());
                 result = TRUE;
                 return true;

@@ -47,7 +47,7 @@ namespace {
 template <typename Base>
 class DrawnControl : public Base, public DrawnControlBase {
 public:
-    DrawnControl(Container& container, const ControlSpec& spec) : DrawnControlBase(container, spec) {
+    DrawnControl(Container& container, const ControlSpec& row) : DrawnControlBase(container, row) {
         container.AddDrawn(this);
     }
     bool Visible() const override { return visible_; }
@@ -85,14 +85,14 @@ protected:
     }
     // A tool tip follows the label's place and disappears while it is hidden.
     void UpdateTool() {
-        if (spec_.toolTip.empty() || !container_.form().tooltip()) return;
+        if (row_.toolTip.empty() || !container_.form().tooltip()) return;
         TOOLINFOW info{};
         info.cbSize = sizeof info;
         info.hwnd = container_.hwnd();
         info.uId = reinterpret_cast<UINT_PTR>(this);
         SendMessageW(container_.form().tooltip(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         if (!visible_) return;
-        tipText_ = WStr(spec_.toolTip);
+        tipText_ = WStr(row_.toolTip);
         info.uFlags = TTF_SUBCLASS;
         info.rect = Rect();
         info.lpszText = tipText_.data();
@@ -103,16 +103,16 @@ protected:
 
 class Win32Label : public DrawnControl<Label> {
 public:
-    Win32Label(Container& container, const ControlSpec& spec) : DrawnControl(container, spec) { UpdateTool(); }
-    std::u16string Caption() const override { return std::u16string(spec_.text); }
+    Win32Label(Container& container, const ControlSpec& row) : DrawnControl(container, row) { UpdateTool(); }
+    std::u16string Caption() const override { return std::u16string(row_.text); }
     void Draw(HDC dc) override {
         FormWindow& form = container_.form();
-        const layouts::FontSpec* font = spec_.font ? spec_.font : &form.DefaultFont();
+        const layouts::FontSpec* font = row_.font ? row_.font : &form.DefaultFont();
         ScopedSelect selectFont(dc, form.toolkit().Font(*font));
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ToColorRef(spec_.foreColor, kSysButtonText));
+        SetTextColor(dc, ToColorRef(row_.foreColor, kSysButtonText));
         RECT rect = Rect();
-        const std::wstring text = WStr(spec_.text);
+        const std::wstring text = WStr(row_.text);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
                   DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
     }
@@ -132,7 +132,7 @@ public:
     void Draw(HDC dc) override {
         if (!picture_) return;
         const RECT rect = Rect();
-        if (spec_.stretch)
+        if (row_.stretch)
             DrawPicture(dc, *picture_, rect);
         else
             DrawPictureClipped(dc, *picture_, rect.left, rect.top, rect);
@@ -147,13 +147,8 @@ private:
 template <typename Base>
 class ChildControl : public Base {
 public:
-    ChildControl(Container& container, const ControlSpec& spec)
-        : container_(container),
-          spec_(spec),
-          left_(spec.left),
-          top_(spec.top),
-          width_(spec.width),
-          height_(spec.height) {}
+    ChildControl(Container& container, const ControlSpec& row)
+        : container_(container), row_(row), left_(row.left), top_(row.top), width_(row.width), height_(row.height) {}
     ~ChildControl() override {
         if (hwnd_) RemovePropW(hwnd_, kControlProp);
     }
@@ -179,14 +174,14 @@ public:
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     HWND hwnd() const { return hwnd_; }
-    const ControlSpec& spec() const { return spec_; }
+    const ControlSpec& row() const { return row_; }
 
 protected:
     void Attach(HWND hwnd) {
         hwnd_ = hwnd;
         SetPropW(hwnd_, kControlProp, static_cast<Control*>(this));
-        if (!spec_.toolTip.empty() && container_.form().tooltip()) {
-            tipText_ = WStr(spec_.toolTip);
+        if (!row_.toolTip.empty() && container_.form().tooltip()) {
+            tipText_ = WStr(row_.toolTip);
             TOOLINFOW info{};
             info.cbSize = sizeof info;
             info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -214,7 +209,7 @@ protected:
         InvalidateRect(container_.hwnd(), &r, FALSE);
     }
     Container& container_;
-    const ControlSpec& spec_;
+    const ControlSpec& row_;
     HWND hwnd_ = nullptr;
     Twips left_, top_, width_, height_;
     std::wstring tipText_;
@@ -282,29 +277,29 @@ private:
 
 class Win32TextBox : public ChildControl<TextBox> {
 public:
-    Win32TextBox(Container& container, const ControlSpec& spec) : ChildControl(container, spec) {
+    Win32TextBox(Container& container, const ControlSpec& row) : ChildControl(container, row) {
         DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ES_AUTOHSCROLL | ES_LEFT;
-        if (spec.visible) style |= WS_VISIBLE;
-        if (spec.tabIndex >= 0) style |= WS_TABSTOP;
-        if (spec.passwordChar) style |= ES_PASSWORD;
+        if (row.visible) style |= WS_VISIBLE;
+        if (row.tabIndex >= 0) style |= WS_TABSTOP;
+        if (row.passwordChar) style |= ES_PASSWORD;
         const RECT r = PixelRect();
-        const std::wstring text = WStr(spec.text);
+        const std::wstring text = WStr(row.text);
         HWND hwnd = CreateWindowExW(0, L"EDIT", text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                     container.hwnd(), nullptr, container.form().toolkit().instance(), nullptr);
         Attach(hwnd);
-        lastText_ = spec.text;
-        foreColor_ = spec.foreColor;
-        const layouts::FontSpec* font = spec.font ? spec.font : &container.form().DefaultFont();
+        lastText_ = row.text;
+        foreColor_ = row.foreColor;
+        const layouts::FontSpec* font = row.font ? row.font : &container.form().DefaultFont();
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(container.form().toolkit().Font(*font)), FALSE);
-        if (spec.passwordChar) SendMessageW(hwnd, EM_SETPASSWORDCHAR, spec.passwordChar, 0);
+        if (row.passwordChar) SendMessageW(hwnd, EM_SETPASSWORDCHAR, row.passwordChar, 0);
         // No designed maximum: as much as the control can hold (its own
         // default would cut pastes at 30000 characters).
-        SendMessageW(hwnd, EM_LIMITTEXT, spec.maxLength > 0 ? spec.maxLength : 0, 0);
-        if (spec.imeOff) ImmAssociateContext(hwnd, nullptr);
-        if (!spec.enabled) EnableWindow(hwnd, FALSE);
+        SendMessageW(hwnd, EM_LIMITTEXT, row.maxLength > 0 ? row.maxLength : 0, 0);
+        if (row.imeOff) ImmAssociateContext(hwnd, nullptr);
+        if (!row.enabled) EnableWindow(hwnd, FALSE);
         SetWindowSubclass(hwnd, &Subclass, 1, reinterpret_cast<DWORD_PTR>(this));
-        backBrush_.Reset(CreateSolidBrush(ToColorRef(spec.backColor, kSysWindowBackground)));
-        if (spec.dropTarget) {
+        backBrush_.Reset(CreateSolidBrush(ToColorRef(row.backColor, kSysWindowBackground)));
+        if (row.dropTarget) {
             dropTarget_ = new DropTarget(*this);
             RegisterDragDrop(hwnd, dropTarget_);
         }
@@ -335,7 +330,7 @@ public:
     // Colours of the field, asked by its container.
     HBRUSH Colours(HDC dc) {
         SetTextColor(dc, ToColorRef(foreColor_, kSysWindowText));
-        SetBkColor(dc, ToColorRef(spec_.backColor, kSysWindowBackground));
+        SetBkColor(dc, ToColorRef(row_.backColor, kSysWindowBackground));
         return backBrush_.Get();
     }
     // The edit control also notifies when a key left the text as it was (at
@@ -382,7 +377,7 @@ class PanelContainer;
 
 class Win32Panel : public ChildControl<Panel> {
 public:
-    Win32Panel(Container& container, const ControlSpec& spec);
+    Win32Panel(Container& container, const ControlSpec& row);
     Container& inner() { return *inner_; }
 
 private:
@@ -406,22 +401,22 @@ public:
     }
 };
 
-Win32Panel::Win32Panel(Container& container, const ControlSpec& spec) : ChildControl(container, spec) {
-    inner_ = std::make_unique<PanelContainer>(container.form(), spec.picture, spec.backColor);
+Win32Panel::Win32Panel(Container& container, const ControlSpec& row) : ChildControl(container, row) {
+    inner_ = std::make_unique<PanelContainer>(container.form(), row.picture, row.backColor);
     DWORD style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    if (spec.visible) style |= WS_VISIBLE;
+    if (row.visible) style |= WS_VISIBLE;
     const RECT r = PixelRect();
     HWND hwnd =
         CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                         container.hwnd(), nullptr, container.form().toolkit().instance(), inner_.get());
     Attach(hwnd);
-    if (!spec.enabled) EnableWindow(hwnd, FALSE);
+    if (!row.enabled) EnableWindow(hwnd, FALSE);
 }
 
 class Win32Button : public ChildControl<Button> {
 public:
-    Win32Button(Container& container, const ControlSpec& spec) : ChildControl(container, spec) {
-        host_ = std::make_unique<ButtonHost>(container.form().toolkit(), container.hwnd(), spec);
+    Win32Button(Container& container, const ControlSpec& row) : ChildControl(container, row) {
+        host_ = std::make_unique<ButtonHost>(container.form().toolkit(), container.hwnd(), row);
         Attach(host_->hwnd());
         host_->button().Click = [this] {
             if (Click) Click();
@@ -451,8 +446,8 @@ private:
 
 class Win32Timer : public Timer {
 public:
-    Win32Timer(FormWindow& form, const ControlSpec& spec)
-        : form_(form), id_(form.NextTimerId()), interval_(spec.interval) {
+    Win32Timer(FormWindow& form, const ControlSpec& row)
+        : form_(form), id_(form.NextTimerId()), interval_(row.interval) {
         form.RegisterTimer(id_, this);
     }
     ~Win32Timer() override { SetEnabled(false); }
@@ -477,14 +472,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Control> MakeControl(Container& container, const ControlSpec& spec, Container** inner) {
-    switch (spec.kind) {
-        case ControlKind::TextBox: return std::make_unique<Win32TextBox>(container, spec);
-        case ControlKind::Button: return std::make_unique<Win32Button>(container, spec);
-        case ControlKind::Label: return std::make_unique<Win32Label>(container, spec);
-        case ControlKind::Image: return std::make_unique<Win32Image>(container, spec);
+std::unique_ptr<Control> MakeControl(Container& container, const ControlSpec& row, Container** inner) {
+    switch (row.kind) {
+        case ControlKind::TextBox: return std::make_unique<Win32TextBox>(container, row);
+        case ControlKind::Button: return std::make_unique<Win32Button>(container, row);
+        case ControlKind::Label: return std::make_unique<Win32Label>(container, row);
+        case ControlKind::Image: return std::make_unique<Win32Image>(container, row);
         case ControlKind::Panel: {
-            auto panel = std::make_unique<Win32Panel>(container, spec);
+            auto panel = std::make_unique<Win32Panel>(container, row);
             if (inner) *inner = &panel->inner();
             return panel;
         }
@@ -493,8 +488,8 @@ std::unique_ptr<Control> MakeControl(Container& container, const ControlSpec& sp
     return nullptr;
 }
 
-std::unique_ptr<Timer> MakeTimer(FormWindow& form, const ControlSpec& spec) {
-    return std::make_unique<Win32Timer>(form, spec);
+std::unique_ptr<Timer> MakeTimer(FormWindow& form, const ControlSpec& row) {
+    return std::make_unique<Win32Timer>(form, row);
 }
 
 HWND ChildWindowOf(Control& control) {

@@ -31,34 +31,34 @@ RECT PixelRectOf(Twips left, Twips top, Twips width, Twips height, float tpp);
 // the child windows and hit-tests it for clicks and the hand cursor.
 class DrawnControlBase {
 public:
-    DrawnControlBase(Container& container, const layouts::ControlSpec& spec)
+    DrawnControlBase(Container& container, const layouts::ControlSpec& row)
         : container_(container),
-          spec_(spec),
-          visible_(spec.visible),
-          enabled_(spec.enabled),
-          left_(spec.left),
-          top_(spec.top),
-          width_(spec.width),
-          height_(spec.height) {}
+          row_(row),
+          visible_(row.visible),
+          enabled_(row.enabled),
+          left_(row.left),
+          top_(row.top),
+          width_(row.width),
+          height_(row.height) {}
     virtual ~DrawnControlBase() = default;
     virtual void Draw(HDC dc) = 0;
     virtual void Clicked() {}
     RECT Rect() const;
     bool Shown() const { return visible_; }
-    const layouts::ControlSpec& spec() const { return spec_; }
+    const layouts::ControlSpec& row() const { return row_; }
 
 protected:
     void Invalidate();
     Container& container_;
-    const layouts::ControlSpec& spec_;
+    const layouts::ControlSpec& row_;
     bool visible_;
     bool enabled_;
     Twips left_, top_, width_, height_;
 };
 
 // A control of any kind but a timer; a panel also gives its inner container.
-std::unique_ptr<Control> MakeControl(Container& container, const layouts::ControlSpec& spec, Container** inner);
-std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& spec);
+std::unique_ptr<Control> MakeControl(Container& container, const layouts::ControlSpec& row, Container** inner);
+std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& row);
 
 ButtonHost* ButtonHostOf(Control& control);
 bool IsTextBoxWindow(HWND hwnd);

@@ -70,23 +70,23 @@ Container& FormWindow::ContainerOf(std::string_view name) {
 void FormWindow::BuildControls() {
     // Panels first, so that their contents have a container; every child
     // window is then restacked in the designed order, topmost first.
-    for (const ControlSpec& spec : form_.controls) {
-        if (spec.kind != ControlKind::Panel) continue;
+    for (const ControlSpec& row : form_.controls) {
+        if (row.kind != ControlKind::Panel) continue;
         Container* inner = nullptr;
-        controls_[KeyOf(spec.name, spec.index)] = MakeControl(ContainerOf(spec.container), spec, &inner);
-        panels_[std::string(spec.name)] = inner;
+        controls_[KeyOf(row.name, row.index)] = MakeControl(ContainerOf(row.container), row, &inner);
+        panels_[std::string(row.name)] = inner;
     }
     std::vector<HWND> childWindows;
-    for (const ControlSpec& spec : form_.controls) {
-        const std::string key = KeyOf(spec.name, spec.index);
-        if (spec.kind == ControlKind::Timer) {
-            timerControls_[key] = MakeTimer(*this, spec);
+    for (const ControlSpec& row : form_.controls) {
+        const std::string key = KeyOf(row.name, row.index);
+        if (row.kind == ControlKind::Timer) {
+            timerControls_[key] = MakeTimer(*this, row);
             continue;
         }
-        if (spec.kind != ControlKind::Panel) controls_[key] = MakeControl(ContainerOf(spec.container), spec, nullptr);
+        if (row.kind != ControlKind::Panel) controls_[key] = MakeControl(ContainerOf(row.container), row, nullptr);
         if (HWND child = ChildWindowOf(*controls_[key])) {
             childWindows.push_back(child);
-            if (spec.tabIndex >= 0 && spec.kind != ControlKind::Panel) tabOrder_.emplace_back(spec.tabIndex, child);
+            if (row.tabIndex >= 0 && row.kind != ControlKind::Panel) tabOrder_.emplace_back(row.tabIndex, child);
         }
     }
     for (auto it = childWindows.rbegin(); it != childWindows.rend(); ++it)

@@ -216,8 +216,8 @@ bool Win32Toolkit::RemoveKeyboardFilter(HookHandle handle) {
 
 void Win32Toolkit::EndProcess() { ExitProcess(0); }
 
-HFONT Win32Toolkit::Font(const layouts::FontSpec& spec) {
-    return Font(spec.face, spec.points, spec.weight, false, false, false, spec.charset);
+HFONT Win32Toolkit::Font(const layouts::FontSpec& design) {
+    return Font(design.face, design.points, design.weight, false, false, false, design.charset);
 }
 
 HFONT Win32Toolkit::Font(std::u16string_view face,

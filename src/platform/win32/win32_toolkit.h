@@ -52,7 +52,7 @@ public:
 
     // Backend internals shared by the windows.
     HINSTANCE instance() const { return instance_; }
-    HFONT Font(const layouts::FontSpec& spec);
+    HFONT Font(const layouts::FontSpec& design);
     HFONT Font(std::u16string_view face,
                float points,
                int weight,
