@@ -22,6 +22,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+# clang with its sanitizer and libFuzzer runtimes, for scripts/fuzz.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei python3 python3-pil libxtst6)
 
 # Starts a virtual X server on a free display and exports DISPLAY; it is

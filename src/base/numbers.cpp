@@ -1,14 +1,35 @@
 #include "base/numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace quorvel {
 namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// The power of ten of the first significant digit of an ASCII decimal number
+// "digits[.digits][e[sign]digits]" (0 for "1.5", -3 for "0.001e0", 2 for
+// "0.1e3"); the exponent's own digits saturate, so that any length of either
+// part is safe. A number without a significant digit gives 0.
+int64_t DecimalOrder(std::string_view ascii) {
+    const size_t e = std::min(ascii.find('e'), ascii.size());
+    const std::string_view mantissa = ascii.substr(0, e);
+    const size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const size_t first = mantissa.find_first_not_of("0.");
+    if (first == std::string_view::npos) return 0;
+    int64_t order = first < point ? static_cast<int64_t>(point - first) - 1 : -static_cast<int64_t>(first - point);
+    size_t i = e + 1;
+    bool negative = false;
+    if (i < ascii.size() && (ascii[i] == '+' || ascii[i] == '-')) negative = ascii[i++] == '-';
+    int64_t exponent = 0;
+    for (; i < ascii.size(); ++i) exponent = std::min<int64_t>(exponent * 10 + (ascii[i] - '0'), 1'000'000'000);
+    return order + (negative ? -exponent : exponent);
+}
 
 // Parses an ASCII decimal number "digits[.digits][e[sign]digits]" exactly,
 // independent of the C locale. Out-of-range values saturate to +/-infinity or
@@ -21,11 +42,9 @@ double ParseDecimal(const std::string& ascii) {
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
-        // Decide between overflow and underflow from the exponent's sign and
-        // the mantissa: from_chars leaves the value untouched in both cases.
-        const auto e = ascii.find('e');
-        const bool negativeExponent = e != std::string::npos && e + 1 < ascii.size() && ascii[e + 1] == '-';
-        return negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+        // from_chars leaves the value untouched on overflow and on underflow
+        // alike: the order of magnitude tells them apart.
+        return DecimalOrder(ascii) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     }
     if (ec != std::errc()) return 0.0;
     return value;

@@ -90,7 +90,7 @@ void FakeTimer::SetEnabled(bool enabled) {
 // ---- window ----
 
 FakeWindow::FakeWindow(FakeToolkit& toolkit, const layouts::FormSpec& form)
-    : toolkit_(toolkit), form_(form), handle_(toolkit.nextHandle_++) {
+    : toolkit_(toolkit), handle_(toolkit.nextHandle_++) {
     if (form.maximized) {
         width_ = toolkit.screenWidth;
         height_ = toolkit.screenHeight;

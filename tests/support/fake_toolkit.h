@@ -192,7 +192,6 @@ private:
     std::string StackKey(const layouts::ControlSpec& row) const;
 
     FakeToolkit& toolkit_;
-    const layouts::FormSpec& form_;
     intptr_t handle_;
     bool visible_ = false;
     bool shownOnce_ = false;

@@ -58,6 +58,21 @@ TEST(LeadingNumber, HugeExponentsSaturateInsteadOfFailing) {
     EXPECT_TRUE(std::isinf(LeadingNumber(manyDigits)));
 }
 
+TEST(LeadingNumber, TheDigitsAndTheExponentTogetherDecideBetweenInfinityAndZero) {
+    const double infinity = std::numeric_limits<double>::infinity();
+    // 1e490: the mantissa carries the magnitude that the exponent only lowers.
+    const std::u16string hugeMantissa = u"1" + std::u16string(500, u'0') + u"e-10";
+    EXPECT_EQ(LeadingNumber(hugeMantissa), infinity);
+    EXPECT_EQ(LeadingNumber(u"-" + hugeMantissa), -infinity);
+    // 1e-401, and 1e-396 with an exponent that only raises it.
+    const std::u16string tinyFraction = u"0." + std::u16string(400, u'0') + u"1";
+    EXPECT_EQ(LeadingNumber(tinyFraction), 0.0);
+    EXPECT_EQ(LeadingNumber(tinyFraction + u"e+5"), 0.0);
+    // Within the range whichever part is long.
+    EXPECT_EQ(LeadingNumber(u"1" + std::u16string(500, u'0') + u"e-400"), 1e100);
+    EXPECT_EQ(LeadingNumber(tinyFraction + u"e400"), 0.1);
+}
+
 TEST(LeadingNumber, ReadsHexadecimalAndOctalWithTheirIntegerWidths) {
     EXPECT_EQ(LeadingNumber(u"&H10"), 16.0);
     EXPECT_EQ(LeadingNumber(u"&hff"), 255.0);
@@ -91,6 +106,11 @@ TEST(StrictNumber, FailsOnTheEmptyTextALoneSignAndEveryNonNumber) {
                                  u"&H10", u"1,000", u"e5", u"1e400", u"-1e400", u"2.5.1"}) {
         EXPECT_FALSE(StrictNumber(text).has_value()) << std::u16string(text).size();
     }
+}
+
+TEST(StrictNumber, ALongMantissaBeyondTheRangeFailsAndOneBelowItReadsAsZero) {
+    EXPECT_FALSE(StrictNumber(u"1" + std::u16string(500, u'0') + u"e-10").has_value());
+    EXPECT_EQ(StrictNumber(u"0." + std::u16string(400, u'0') + u"1"), 0.0);
 }
 
 TEST(StrictNumber, UsesTheLocaleDecimalSeparator) {
