@@ -13,6 +13,7 @@
 #include "platform/win32/form_window.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/win32_toolkit.h"
+#include "pump.h"
 
 namespace quorvel::win32 {
 namespace {
@@ -57,18 +58,6 @@ const FormSpec kOtherForm{.name = "Other",
                           .clientWidth = 1500,
                           .clientHeight = 1500,
                           .controls = kNoControls};
-
-void Pump(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 class Backend : public ::testing::Test {
 protected:

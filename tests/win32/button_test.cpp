@@ -7,6 +7,7 @@
 #include "platform/win32/button_host.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
+#include "pump.h"
 
 namespace quorvel::win32 {
 namespace {
@@ -40,18 +41,6 @@ constexpr ControlSpec kTransparent{.name = "T",
                                    .width = 1050,
                                    .height = 390,
                                    .bag = "backpicture=@strip\ncbackstyle=0\n"};
-
-void Pump(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 class ButtonWindow : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
+#include "pump.h"
 
 namespace quorvel::win32 {
 namespace {
@@ -27,18 +28,6 @@ const layouts::FormSpec kDropForm{.name = "Drop",
                                   .clientWidth = 4500,
                                   .clientHeight = 1500,
                                   .controls = kDropControls};
-
-void Pump(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 // Dragged data holding either a file list or plain text.
 class DataObject final : public IDataObject {

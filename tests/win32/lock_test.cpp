@@ -12,21 +12,10 @@
 #include "lock/form2.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
+#include "pump.h"
 
 namespace quorvel::win32 {
 namespace {
-
-void Pump(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(1);
-    } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 class Lock : public ::testing::Test {
 protected:
