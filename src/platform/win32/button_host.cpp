@@ -105,13 +105,7 @@ void ButtonHost::RecreateImage() {
         memory_.Reset(CreateCompatibleDC(screen));
         ReleaseDC(hwnd_, screen);
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(size.cx, size.cy);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return;
@@ -179,13 +173,7 @@ void ButtonHost::Clear(Colour background) {
 void ButtonHost::PaintPicture(const Picture& picture, Twips x, Twips y, Twips width, Twips height) {
     if (!picture || picture->Empty()) return;
     const RECT dest{Px(x), Px(y), Px(x) + Px(width), Px(y) + Px(height)};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = picture->width;
-    info.bmiHeader.biHeight = -picture->height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownInfo(picture->width, picture->height);
     // A plain copy: at one frame per button size every pixel lands as drawn.
     SetStretchBltMode(memory_.Get(), COLORONCOLOR);
     StretchDIBits(memory_.Get(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0,

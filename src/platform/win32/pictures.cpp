@@ -167,22 +167,20 @@ Picture LoadArt(std::string_view name) {
     return picture;
 }
 
-namespace {
-BITMAPINFO TopDownInfo(const Bitmap& picture) {
+BITMAPINFO TopDownInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
-}  // namespace
 
 void DrawPicture(HDC dc, const Bitmap& picture, const RECT& dest) {
     if (picture.Empty()) return;
-    const BITMAPINFO info = TopDownInfo(picture);
+    const BITMAPINFO info = TopDownInfo(picture.width, picture.height);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchDIBits(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0, picture.width,
@@ -193,7 +191,7 @@ void DrawPictureClipped(HDC dc, const Bitmap& picture, int x, int y, const RECT&
     if (picture.Empty()) return;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-    const BITMAPINFO info = TopDownInfo(picture);
+    const BITMAPINFO info = TopDownInfo(picture.width, picture.height);
     SetDIBitsToDevice(dc, x, y, picture.width, picture.height, 0, 0, 0, picture.height, picture.pixels.data(), &info,
                       DIB_RGB_COLORS);
     RestoreDC(dc, saved);

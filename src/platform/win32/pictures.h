@@ -19,6 +19,9 @@ std::optional<Picture> DecodePictureMemory(const void* data, size_t size);
 // An RCDATA resource of the executable, by name; nullptr when absent.
 Picture LoadArt(std::string_view name);
 
+// The description of 32-bit top-down pixels, the layout of a Bitmap.
+BITMAPINFO TopDownInfo(int width, int height);
+
 // Draws the picture into the destination rectangle (stretched to it).
 void DrawPicture(HDC dc, const Bitmap& picture, const RECT& dest);
 // Draws the picture unscaled with its top-left corner at (x, y), clipped to clip.
