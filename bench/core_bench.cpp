@@ -42,6 +42,7 @@ public:
     intptr_t Hdc() const override { return 2; }
     ScreenPoint CursorPos() const override { return {}; }
     intptr_t WindowFromPoint(ScreenPoint) const override { return 3; }
+    bool Showing() const override { return true; }
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override { enabled_ = enabled; }
     Twips Width() const override { return width_; }

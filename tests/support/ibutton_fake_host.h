@@ -37,6 +37,7 @@ public:
     void PointerOver(bool over) { cursor = over ? kInside : kOutside; }
     ScreenPoint cursor = kOutside;
     bool visible = true;
+    mutable int pointerQueries = 0;  // WindowFromPoint calls
 
     bool enabled = true;
     Twips width = 1500, height = 600;
@@ -61,8 +62,10 @@ public:
     intptr_t Hdc() const override { return 0x7E57; }
     ScreenPoint CursorPos() const override { return cursor; }
     intptr_t WindowFromPoint(ScreenPoint point) const override {
+        ++pointerQueries;
         return point == kInside && visible && enabled ? kHwnd : kOtherWindow;
     }
+    bool Showing() const override { return visible; }
     bool Enabled() const override { return enabled; }
     void SetEnabled(bool value) override { enabled = value; }
     Twips Width() const override { return width; }

@@ -56,6 +56,26 @@ TEST(IButtonHover, AFreshButtonSaysMouseOutAtItsFirstTickWhenThePointerIsElsewhe
     EXPECT_EQ(over.host.calls.size(), calls);
 }
 
+TEST(IButtonHover, AHiddenButtonAsksNothingOfThePointerAndLooksNormal) {
+    // While its window (or one it lies in) is hidden, the pointer is over
+    // nothing of it, whatever the pointer's position says.
+    Input b;
+    b.host.visible = false;
+    b.host.PointerOver(true);
+    b.host.pointerQueries = 0;
+    b.button.OnFocusLost();  // a complete redraw in the look the pointer decides
+    b.button.Timer1_Timer();
+    EXPECT_EQ(b.host.pointerQueries, 0);
+    EXPECT_EQ(b.Frame(), 0);
+    EXPECT_EQ(b.Names(), Names{"MouseOut"});
+
+    // Shown again, the same position is a hover.
+    b.host.visible = true;
+    b.button.OnMouseMove(0, 0, 15, 15);
+    EXPECT_GT(b.host.pointerQueries, 0);
+    EXPECT_EQ(b.Frame(), 1);
+}
+
 TEST(IButtonHover, ArrivalIsSeenOnMovementAndDepartureByTheTick) {
     Input b;
     b.Enter();

@@ -122,6 +122,17 @@ ScreenPoint ButtonHost::CursorPos() const {
     return {p.x, p.y};
 }
 
+bool ButtonHost::Showing() const {
+    // Read from the window styles up to the top-level window: unlike
+    // IsWindowVisible, this asks nothing of the window server.
+    for (HWND h = hwnd_; h; h = GetAncestor(h, GA_PARENT)) {
+        const LONG style = GetWindowLongW(h, GWL_STYLE);
+        if (!(style & WS_VISIBLE)) return false;
+        if (!(style & WS_CHILD)) return true;
+    }
+    return false;
+}
+
 intptr_t ButtonHost::WindowFromPoint(ScreenPoint point) const {
     return reinterpret_cast<intptr_t>(::WindowFromPoint(POINT{point.x, point.y}));
 }
@@ -142,14 +153,18 @@ Twips ButtonHost::Height() const {
     return r.bottom * tpp_;
 }
 
-void ButtonHost::SetWidth(Twips width) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::max(Px(width), 0), Px(Height()),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
+void ButtonHost::SetWidth(Twips width) { Resize(std::max(Px(width), 0), std::nullopt); }
 
-void ButtonHost::SetHeight(Twips height) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, Px(Width()), std::max(Px(height), 0),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void ButtonHost::SetHeight(Twips height) { Resize(std::nullopt, std::max(Px(height), 0)); }
+
+void ButtonHost::Resize(std::optional<int> width, std::optional<int> height) {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    const int w = width.value_or(r.right), h = height.value_or(r.bottom);
+    // The same size again is no change: the window would only be asked to
+    // confirm it, and the button gets no size notification.
+    if (w == r.right && h == r.bottom) return;
+    SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ButtonHost::StartTimer1() {
@@ -242,10 +257,14 @@ void ButtonHost::SetBackStyle(int16_t backStyle) {
 
 void ButtonHost::ApplyShape() {
     if (backStyle_ != 0 || !mask_ || mask_->Empty()) {
-        SetWindowRgn(hwnd_, nullptr, TRUE);
+        // Clearing a region that was never set would still cost a full
+        // window update.
+        if (shaped_) SetWindowRgn(hwnd_, nullptr, TRUE);
+        shaped_ = false;
         return;
     }
     SetWindowRgn(hwnd_, RegionOf(*mask_), TRUE);  // the window owns the region
+    shaped_ = true;
 }
 
 void ButtonHost::SetDrawMode(int16_t drawMode) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "layouts/layout.h"
 #include "platform/win32/scoped.h"
@@ -40,6 +41,7 @@ public:
     intptr_t Hdc() const override { return reinterpret_cast<intptr_t>(memory_.Get()); }
     ScreenPoint CursorPos() const override;
     intptr_t WindowFromPoint(ScreenPoint point) const override;
+    bool Showing() const override;
     bool Enabled() const override;
     void SetEnabled(bool enabled) override;
     Twips Width() const override;
@@ -69,6 +71,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RecreateImage();
     void ApplyShape();
+    // Sizes the window in pixels; an absent side keeps its size.
+    void Resize(std::optional<int> width, std::optional<int> height);
     HFONT FontOf(const ButtonFont& font);
     int Px(Twips twips) const;
     void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,6 +88,7 @@ private:
     SIZE size_{0, 0};
     Picture mask_;
     int16_t backStyle_ = 1;
+    bool shaped_ = false;  // a window region is set
     bool timerRunning_ = false;
     bool suppressClick_ = false;  // the release that ends a double click
     int pressedButtons_ = 0;

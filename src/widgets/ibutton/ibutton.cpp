@@ -176,7 +176,8 @@ ButtonStatus IButton::cMouseAction(int32_t cAction, bool vComplePaint) {
 
 // ---- the property bag ----
 
-ButtonStatus IButton::ReadProperties(const PropertyBag& bag, const PictureResolver& resolve,
+ButtonStatus IButton::ReadProperties(const PropertyBag& bag,
+                                     const PictureResolver& resolve,
                                      std::vector<std::string>* rejected) {
     return Guarded([&] {
         std::vector<std::string> malformed;
@@ -197,7 +198,8 @@ ButtonStatus IButton::ReadProperties(const PropertyBag& bag, const PictureResolv
     });
 }
 
-ButtonStatus IButton::WriteProperties(PropertyBag& bag, const PictureNamer& name,
+ButtonStatus IButton::WriteProperties(PropertyBag& bag,
+                                      const PictureNamer& name,
                                       std::vector<std::string>* unwritten) const {
     return Guarded([&] {
         const ButtonProperties values{backPicture_, host_.Enabled(), backStyle_, caption_, style_,
@@ -355,7 +357,9 @@ ButtonStatus IButton::OnShow() {
 
 // ---- pointer and input ----
 
-bool IButton::IsMouseOver() const { return host_.WindowFromPoint(host_.CursorPos()) == host_.Hwnd(); }
+bool IButton::IsMouseOver() const {
+    return host_.Showing() && host_.WindowFromPoint(host_.CursorPos()) == host_.Hwnd();
+}
 
 int32_t IButton::DetectAction() const {
     if (!host_.Enabled()) return ActionDisabled;

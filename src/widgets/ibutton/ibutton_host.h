@@ -67,6 +67,9 @@ public:
     // screen point (never a hidden or disabled one; 0 where there is none).
     virtual ScreenPoint CursorPos() const = 0;
     virtual intptr_t WindowFromPoint(ScreenPoint point) const = 0;
+    // Whether the window and every window it lies in are shown. A window that
+    // is not shown is under no pointer, so nothing need be asked of it.
+    virtual bool Showing() const = 0;
 
     // The window's enabled flag: a disabled window gets no mouse or keyboard
     // input.
