@@ -46,6 +46,7 @@ struct PictureUse {
     int height = 0;
     static PictureUse FitWithin(int w, int h) { return {Kind::FitWithin, w, h}; }
     static PictureUse TopLeft(int w, int h) { return {Kind::TopLeft, w, h}; }
+    friend bool operator==(const PictureUse&, const PictureUse&) = default;
 };
 
 // The ordered list of full paths a drop carries, or none (plain text, say).

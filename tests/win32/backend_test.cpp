@@ -1,6 +1,7 @@
 // The Win32 backend of the toolkit contract, on real windows under Wine.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <wincodec.h>
 
 #include <gtest/gtest.h>
@@ -322,6 +323,47 @@ bool WriteJpeg(const std::filesystem::path& path, int w, int h) {
     return SUCCEEDED(encoder->Commit());
 }
 
+TEST_F(Backend, APictureStillShownIsReadAgainOnlyWhenItsFileChanged) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const auto bmp = TempFile(L"quorvel-again.bmp");
+    WriteBmp(bmp, 7, 5);
+    const std::u16string path = U16(bmp.wstring());
+    const auto use = PictureUse::FitWithin(100, 100);
+    auto shown = toolkit.LoadPicture(path, use);
+    ASSERT_TRUE(shown && *shown);
+    // The same file for the same use, while the first is held: that picture.
+    auto again = toolkit.LoadPicture(path, use);
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->get(), shown->get());
+    // Another use is another picture.
+    auto corner = toolkit.LoadPicture(path, PictureUse::TopLeft(3, 3));
+    ASSERT_TRUE(corner && *corner);
+    EXPECT_EQ((*corner)->width, 3);
+    again = toolkit.LoadPicture(path, use);
+    ASSERT_TRUE(again && *again);
+    EXPECT_EQ((*again)->width, 7);
+
+    // A rewritten file is read anew, and a file that
+    // no longer decodes fails although its old picture is still shown.
+    WriteBmp(bmp, 5, 7);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t twoSecondsOn = ((uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) + 20'000'000;
+    const FILETIME later{static_cast<DWORD>(twoSecondsOn), static_cast<DWORD>(twoSecondsOn >> 32)};
+    {
+        ScopedHandle file(CreateFileW(bmp.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &later));
+    }
+    auto rewritten = toolkit.LoadPicture(path, use);
+    ASSERT_TRUE(rewritten && *rewritten);
+    EXPECT_EQ((*rewritten)->width, 5);
+    EXPECT_EQ((*shown)->width, 7);
+    std::ofstream(bmp, std::ios::binary | std::ios::trunc) << "not a picture at all";
+    EXPECT_FALSE(toolkit.LoadPicture(path, use).has_value());
+    std::filesystem::remove(bmp);
+    EXPECT_FALSE(toolkit.LoadPicture(path, use).has_value());
+}
+
 TEST_F(Backend, PicturesDecodeFromBmpAndJpegAndEveryFailureIsReported) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const auto bmp = TempFile(L"quorvel 图片 test.bmp");
@@ -425,6 +467,84 @@ TEST_F(Backend, TheKeyboardFilterSwallowsItsKeysUntilItIsRemoved) {
     Pump(300);
     EXPECT_EQ(g_seenByEarlierHook, std::vector<DWORD>{VK_LCONTROL});
     UnhookWindowsHookEx(earlier);
+}
+
+// The visible tool tip of this thread, if one shows.
+HWND ShownToolTip() {
+    HWND shown = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM found) {
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (wcscmp(name, TOOLTIPS_CLASSW) != 0 || !IsWindowVisible(h)) return TRUE;
+            *reinterpret_cast<HWND*>(found) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+TEST_F(Backend, ToolTipsShowForWindowedAndDrawnControlsWhileThePointerRestsOnThem) {
+    static constexpr ControlSpec kTipped[] = {{.name = "Field",
+                                               .kind = ControlKind::TextBox,
+                                               .left = 150,
+                                               .top = 150,
+                                               .width = 1500,
+                                               .height = 375,
+                                               .toolTip = u"输入框提示"},
+                                              {.name = "Caption",
+                                               .kind = ControlKind::Label,
+                                               .left = 150,
+                                               .top = 900,
+                                               .width = 1500,
+                                               .height = 300,
+                                               .text = u"标签",
+                                               .toolTip = u"标签提示"},
+                                              {.name = "Quiet",
+                                               .kind = ControlKind::Label,
+                                               .left = 150,
+                                               .top = 1500,
+                                               .width = 1500,
+                                               .height = 300,
+                                               .text = u"无提示"}};
+    const FormSpec row{.name = "T", .caption = u"T", .clientWidth = 3000, .clientHeight = 2250, .controls = kTipped};
+    auto form = toolkit.CreateForm(row);
+    form->Show();
+    Pump(100);
+    const HWND window = reinterpret_cast<HWND>(form->Handle());
+    const HWND edit = ChildWindowOf(form->TextBoxNamed("Field"));
+    // Rests the pointer on a point of a window, as the mouse would, and
+    // waits up to two seconds for a tip; returns its text.
+    auto restOn = [&](HWND target, POINT client) -> std::wstring {
+        POINT screen = client;
+        ClientToScreen(target, &screen);
+        SetCursorPos(screen.x, screen.y);
+        PostMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+        for (int i = 0; i < 40; ++i) {
+            Pump(50);
+            if (HWND tip = ShownToolTip()) {
+                wchar_t text[80] = {};
+                TTTOOLINFOW info{};
+                info.cbSize = sizeof info;
+                info.lpszText = text;
+                SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+                SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+                return text;
+            }
+        }
+        return L"";
+    };
+    EXPECT_EQ(restOn(edit, {20, 10}), L"输入框提示");
+    SetCursorPos(0, 0);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 110));  // a press hides a tip
+    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(15, 110));
+    Pump(600);
+    EXPECT_EQ(restOn(window, {30, 65}), L"标签提示");
+    SetCursorPos(0, 0);
+    PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 140));
+    Pump(600);
+    EXPECT_EQ(restOn(window, {30, 105}), L"");  // a label without a tip shows none
 }
 
 }  // namespace

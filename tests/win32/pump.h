@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/form_window.h"
+
 namespace quorvel::win32 {
 
 inline void Pump(DWORD milliseconds) {
@@ -10,6 +12,7 @@ inline void Pump(DWORD milliseconds) {
     do {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            RelayToToolTips(msg);
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -58,14 +58,7 @@ void Container::Paint() {
         // The text boxes have no edge of their own; a thin flat outline
         // around each shows where to type on the plain body colour.
         ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
-        for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsTextBoxWindow(child) || !IsWindowVisible(child)) continue;
-            RECT r;
-            GetWindowRect(child, &r);
-            MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-            InflateRect(&r, 1, 1);
-            FrameRect(memory.Get(), &r, outline.Get());
-        }
+        FrameTextBoxes(hwnd_, memory.Get(), outline.Get());
         BitBlt(screen, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                ps.rcPaint.bottom - ps.rcPaint.top, memory.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
     }

@@ -20,6 +20,23 @@ namespace quorvel::win32 {
 using layouts::ControlKind;
 using layouts::ControlSpec;
 
+namespace {
+class Win32TextBox;
+
+// The program's text boxes by window. A window property would do, but under
+// Wine each reading of one is a request to the window server, and the
+// container asks for every paint and colour of a field.
+std::vector<std::pair<HWND, Win32TextBox*>>& TextBoxes() {
+    static std::vector<std::pair<HWND, Win32TextBox*>> boxes;
+    return boxes;
+}
+Win32TextBox* TextBoxOf(HWND hwnd) {
+    for (const auto& [window, box] : TextBoxes())
+        if (window == hwnd) return box;
+    return nullptr;
+}
+}  // namespace
+
 COLORREF ToColorRef(Colour c, Colour fallback) {
     if (c == kDefaultColour) c = fallback;
     if (IsSystemColour(c)) return GetSysColor(SystemColourIndex(c));
@@ -93,7 +110,7 @@ protected:
         SendMessageW(container_.form().tooltip(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         if (!visible_) return;
         tipText_ = WStr(row_.toolTip);
-        info.uFlags = TTF_SUBCLASS;
+        info.uFlags = 0;  // the message loop relays the pointer (RelayToToolTips)
         info.rect = Rect();
         info.lpszText = tipText_.data();
         SendMessageW(container_.form().tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
@@ -149,9 +166,6 @@ class ChildControl : public Base {
 public:
     ChildControl(Container& container, const ControlSpec& row)
         : container_(container), row_(row), left_(row.left), top_(row.top), width_(row.width), height_(row.height) {}
-    ~ChildControl() override {
-        if (hwnd_) RemovePropW(hwnd_, kControlProp);
-    }
     bool Visible() const override { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
     void SetVisible(bool visible) override {
         ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
@@ -175,16 +189,21 @@ public:
     }
     HWND hwnd() const { return hwnd_; }
     const ControlSpec& row() const { return row_; }
+    // The container paints an outline around text boxes, a pixel outside.
+    RECT OutlineRect() const {
+        RECT r = PixelRect();
+        InflateRect(&r, 1, 1);
+        return r;
+    }
 
 protected:
     void Attach(HWND hwnd) {
         hwnd_ = hwnd;
-        SetPropW(hwnd_, kControlProp, static_cast<Control*>(this));
         if (!row_.toolTip.empty() && container_.form().tooltip()) {
             tipText_ = WStr(row_.toolTip);
             TOOLINFOW info{};
             info.cbSize = sizeof info;
-            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            info.uFlags = TTF_IDISHWND;
             info.hwnd = container_.hwnd();
             info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
             info.lpszText = tipText_.data();
@@ -287,6 +306,7 @@ public:
         HWND hwnd = CreateWindowExW(0, L"EDIT", text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                     container.hwnd(), nullptr, container.form().toolkit().instance(), nullptr);
         Attach(hwnd);
+        TextBoxes().emplace_back(hwnd, this);
         lastText_ = row.text;
         foreColor_ = row.foreColor;
         const layouts::FontSpec* font = row.font ? row.font : &container.form().DefaultFont();
@@ -297,7 +317,10 @@ public:
         SendMessageW(hwnd, EM_LIMITTEXT, row.maxLength > 0 ? row.maxLength : 0, 0);
         if (row.imeOff) ImmAssociateContext(hwnd, nullptr);
         if (!row.enabled) EnableWindow(hwnd, FALSE);
-        SetWindowSubclass(hwnd, &Subclass, 1, reinterpret_cast<DWORD_PTR>(this));
+        // Subclassed directly rather than through the common controls, whose
+        // subclass chain reads a window property for every message.
+        editProcedure_ =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
         backBrush_.Reset(CreateSolidBrush(ToColorRef(row.backColor, kSysWindowBackground)));
         if (row.dropTarget) {
             dropTarget_ = new DropTarget(*this);
@@ -309,7 +332,11 @@ public:
             RevokeDragDrop(hwnd_);
             dropTarget_->Release();
         }
-        RemoveWindowSubclass(hwnd_, &Subclass, 1);
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure_));
+        auto& boxes = TextBoxes();
+        boxes.erase(
+            std::remove_if(boxes.begin(), boxes.end(), [this](const auto& entry) { return entry.second == this; }),
+            boxes.end());
     }
     std::u16string Text() const override {
         const int length = GetWindowTextLengthW(hwnd_);
@@ -343,8 +370,12 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK Subclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        auto* self = reinterpret_cast<Win32TextBox*>(data);
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        Win32TextBox* self = TextBoxOf(hwnd);
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        const auto edit = [self](HWND h, UINT m, WPARAM w, LPARAM l) {
+            return CallWindowProcW(self->editProcedure_, h, m, w, l);
+        };
         MouseButton button{};
         switch (message) {
             case WM_LBUTTONDOWN: button = MouseButton::Left; break;
@@ -356,17 +387,18 @@ private:
                     self->container_.form().TabFrom(hwnd, GetKeyState(VK_SHIFT) < 0);
                     return 0;
                 }
-                return DefSubclassProc(hwnd, message, wParam, lParam);
+                return edit(hwnd, message, wParam, lParam);
             case WM_CHAR:
                 if (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B) return 0;  // no beep
-                return DefSubclassProc(hwnd, message, wParam, lParam);
-            default: return DefSubclassProc(hwnd, message, wParam, lParam);
+                return edit(hwnd, message, wParam, lParam);
+            default: return edit(hwnd, message, wParam, lParam);
         }
         // The press still reaches the field after the handler.
         if (self->MouseDown) self->MouseDown(button);
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return edit(hwnd, message, wParam, lParam);
     }
 
+    WNDPROC editProcedure_ = nullptr;
     Colour foreColor_;
     std::u16string lastText_;
     ScopedBrush backBrush_;
@@ -504,13 +536,15 @@ ButtonHost* ButtonHostOf(Control& control) {
     return button ? &button->host() : nullptr;
 }
 
-namespace {
-Win32TextBox* TextBoxOf(HWND hwnd) {
-    return dynamic_cast<Win32TextBox*>(static_cast<Control*>(GetPropW(hwnd, kControlProp)));
-}
-}  // namespace
-
 bool IsTextBoxWindow(HWND hwnd) { return TextBoxOf(hwnd) != nullptr; }
+
+void FrameTextBoxes(HWND container, HDC dc, HBRUSH outline) {
+    for (const auto& [window, box] : TextBoxes()) {
+        if (GetParent(window) != container || !box->Visible()) continue;
+        RECT r = box->OutlineRect();
+        FrameRect(dc, &r, outline);
+    }
+}
 
 HBRUSH TextBoxColours(HWND edit, HDC dc) {
     Win32TextBox* box = TextBoxOf(edit);

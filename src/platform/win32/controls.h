@@ -18,8 +18,6 @@ class ButtonHost;
 class Container;
 class FormWindow;
 
-// Each child window of a control carries its Control under this property.
-inline constexpr wchar_t kControlProp[] = L"QuorvelControl";
 inline constexpr wchar_t kPanelClass[] = L"QuorvelPanel";
 
 COLORREF ToColorRef(Colour c, Colour fallback);
@@ -62,6 +60,8 @@ std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& r
 
 ButtonHost* ButtonHostOf(Control& control);
 bool IsTextBoxWindow(HWND hwnd);
+// Outlines the shown text boxes of a container.
+void FrameTextBoxes(HWND container, HDC dc, HBRUSH outline);
 // For the container of a text box: its colours, and a change of its text.
 HBRUSH TextBoxColours(HWND edit, HDC dc);
 void TextBoxChanged(HWND edit);

@@ -17,6 +17,7 @@ using layouts::ControlSpec;
 
 namespace {
 constexpr wchar_t kFormClass[] = L"QuorvelForm";
+ATOM g_formClass = 0;
 }  // namespace
 
 FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
@@ -63,34 +64,28 @@ float FormWindow::Tpp() const { return toolkit_.TwipsPerPixelX(); }
 Container& FormWindow::ContainerOf(std::string_view name) {
     if (name.empty()) return *this;
     auto it = panels_.find(name);
-    if (it == panels_.end()) throw std::logic_error("layout names an unknown container");
+    if (it == panels_.end())
+        throw std::logic_error("layout names a container before it, or none: " + std::string(name));
     return *it->second;
 }
 
 void FormWindow::BuildControls() {
-    // Panels first, so that their contents have a container; every child
-    // window is then restacked in the designed order, topmost first.
-    for (const ControlSpec& row : form_.controls) {
-        if (row.kind != ControlKind::Panel) continue;
-        Container* inner = nullptr;
-        controls_[KeyOf(row.name, row.index)] = MakeControl(ContainerOf(row.container), row, &inner);
-        panels_[std::string(row.name)] = inner;
-    }
-    std::vector<HWND> childWindows;
+    // In the designed order, topmost first: a new child window goes beneath
+    // its siblings, so creating them in this order stacks them as designed
+    // without moving any. A panel comes before the controls it holds.
     for (const ControlSpec& row : form_.controls) {
         const std::string key = KeyOf(row.name, row.index);
         if (row.kind == ControlKind::Timer) {
             timerControls_[key] = MakeTimer(*this, row);
             continue;
         }
-        if (row.kind != ControlKind::Panel) controls_[key] = MakeControl(ContainerOf(row.container), row, nullptr);
+        Container* inner = nullptr;
+        controls_[key] = MakeControl(ContainerOf(row.container), row, &inner);
+        if (row.kind == ControlKind::Panel) panels_[std::string(row.name)] = inner;
         if (HWND child = ChildWindowOf(*controls_[key])) {
-            childWindows.push_back(child);
             if (row.tabIndex >= 0 && row.kind != ControlKind::Panel) tabOrder_.emplace_back(row.tabIndex, child);
         }
     }
-    for (auto it = childWindows.rbegin(); it != childWindows.rend(); ++it)
-        ::SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     std::sort(tabOrder_.begin(), tabOrder_.end());
 }
 
@@ -341,6 +336,14 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
+void RelayToToolTips(const MSG& msg) {
+    if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST || !msg.hwnd) return;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root || GetClassLongW(root, GCW_ATOM) != g_formClass) return;
+    const auto* form = reinterpret_cast<const FormWindow*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+    if (form && form->tooltip()) SendMessageW(form->tooltip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+}
+
 void RegisterWindowClasses(HINSTANCE instance) {
     static bool registered = false;
     if (registered) return;
@@ -352,7 +355,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     form.lpszClassName = kFormClass;
-    RegisterClassExW(&form);
+    g_formClass = RegisterClassExW(&form);
     WNDCLASSEXW panel{};
     panel.cbSize = sizeof panel;
     panel.lpfnWndProc = &PanelProcedure;

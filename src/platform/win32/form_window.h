@@ -122,6 +122,11 @@ private:
 
 // Registers the window classes of the backend once per process.
 void RegisterWindowClasses(HINSTANCE instance);
+// Shows a mouse message of a form's windows to the form's tool tips; every
+// message loop of the program calls it before dispatching. Relaying here,
+// rather than letting the tool tips subclass each window, keeps the price of
+// every message of those windows down under Wine.
+void RelayToToolTips(const MSG& msg);
 
 }  // namespace quorvel::win32
 

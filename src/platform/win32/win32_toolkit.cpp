@@ -1,6 +1,7 @@
 #include "platform/win32/win32_toolkit.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -148,7 +149,26 @@ std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
 
 std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, PictureUse use) {
     if (path.empty()) return Picture{};
-    return DecodePictureFile(path, use);
+    // The lock window reads its picture at every activation. While the last
+    // picture read is still shown and its file is as it was (same size, same
+    // time of last writing), it is that picture again: decoding a large photo
+    // anew would cost its full size in memory beside the one on the screen.
+    WIN32_FILE_ATTRIBUTE_DATA file{};
+    const bool known = GetFileAttributesExW(WStr(path).c_str(), GetFileExInfoStandard, &file) != FALSE;
+    const auto stamp = [&file] {
+        return std::array<DWORD, 4>{file.nFileSizeLow, file.nFileSizeHigh, file.ftLastWriteTime.dwLowDateTime,
+                                    file.ftLastWriteTime.dwHighDateTime};
+    };
+    if (known && lastPicture_.path == path && lastPicture_.use == use && lastPicture_.stamp == stamp()) {
+        if (Picture shown = lastPicture_.picture.lock()) return shown;
+    }
+    std::optional<Picture> picture = DecodePictureFile(path, use);
+    if (picture && *picture && known) {
+        lastPicture_ = {std::u16string(path), use, stamp(), *picture};
+    } else {
+        lastPicture_ = {};
+    }
+    return picture;
 }
 
 std::optional<std::u16string> Win32Toolkit::ProgramDirectory() {
@@ -272,6 +292,7 @@ HICON Win32Toolkit::ProgramIcon(int size) {
 int Win32Toolkit::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        RelayToToolTips(msg);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "layouts/layout.h"
@@ -82,6 +85,14 @@ private:
     float twipsPerPixelY_ = 15.0f;
     std::map<std::wstring, ScopedFont> fonts_;
     std::vector<FormWindow*> forms_;
+    // The last picture read from a file, while it is in use, with what it
+    // was read from: the path, the use and the file's size and write time.
+    struct LastPicture {
+        std::u16string path;
+        PictureUse use;
+        std::array<DWORD, 4> stamp{};
+        std::weak_ptr<const Bitmap> picture;
+    } lastPicture_;
 };
 
 // Pixels from twips at the given twips per pixel, halves to even.
