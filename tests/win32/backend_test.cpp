@@ -547,5 +547,24 @@ TEST_F(Backend, ToolTipsShowForWindowedAndDrawnControlsWhileThePointerRestsOnThe
     EXPECT_EQ(restOn(window, {30, 105}), L"");  // a label without a tip shows none
 }
 
+TEST_F(Backend, AHiddenWindowPlacedInTheTopmostBandIsActivatedOnlyWhenShownAndAtItsShownSize) {
+    const FormSpec row{.name = "Max",
+                       .caption = u"最大",
+                       .clientWidth = 3000,
+                       .clientHeight = 1500,
+                       .maximized = true,
+                       .controls = kNoControls};
+    auto form = toolkit.CreateForm(row);
+    std::vector<Twips> widths;
+    form->Activate = [&] { widths.push_back(form->ScaleWidth()); };
+    form->SetWindowPos(InsertAfter::Topmost, PixelRect{10, 10, 200, 100});
+    Pump(100);
+    EXPECT_TRUE(widths.empty());
+    form->Show();
+    Pump(100);
+    ASSERT_EQ(widths.size(), 1u);
+    EXPECT_EQ(widths[0], GetSystemMetrics(SM_CXSCREEN) * toolkit.TwipsPerPixelX());
+}
+
 }  // namespace
 }  // namespace quorvel::win32

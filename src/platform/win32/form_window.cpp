@@ -141,7 +141,10 @@ void FormWindow::RaiseActivate() {
 }
 
 void FormWindow::OnActivated() {
-    if (inShow_) {
+    // A window is activated only once it shows: placing a hidden window (in
+    // the topmost band, say) may make it the active one, and its Activate
+    // then comes with its Show, after it has taken its shown size.
+    if (inShow_ || !IsWindowVisible(hwnd_)) {
         activationPending_ = true;
         return;
     }
@@ -161,7 +164,6 @@ void FormWindow::OnSized() {
 void FormWindow::Show() {
     if (destroyed_) return;
     inShow_ = true;
-    activationPending_ = false;
     const bool first = !shownOnce_;
     shownOnce_ = true;
     if (IsIconic(hwnd_))
@@ -182,6 +184,7 @@ void FormWindow::Show() {
     }
     if (destroyed_) return;
     if ((first || activationPending_ || GetActiveWindow() == hwnd_) && toolkit_.activeForm != this) RaiseActivate();
+    activationPending_ = false;
 }
 
 void FormWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }

@@ -149,25 +149,26 @@ std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
 
 std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, PictureUse use) {
     if (path.empty()) return Picture{};
-    // The lock window reads its picture at every activation. While the last
-    // picture read is still shown and its file is as it was (same size, same
-    // time of last writing), it is that picture again: decoding a large photo
-    // anew would cost its full size in memory beside the one on the screen.
+    // The lock window reads its picture at every activation, and the setup
+    // window its logo. While a picture read before is still shown and its file
+    // is as it was (same size, same time of last writing), it is that picture
+    // again: decoding a large photo anew would cost its full size in memory
+    // beside the one on the screen.
     WIN32_FILE_ATTRIBUTE_DATA file{};
     const bool known = GetFileAttributesExW(WStr(path).c_str(), GetFileExInfoStandard, &file) != FALSE;
-    const auto stamp = [&file] {
-        return std::array<DWORD, 4>{file.nFileSizeLow, file.nFileSizeHigh, file.ftLastWriteTime.dwLowDateTime,
-                                    file.ftLastWriteTime.dwHighDateTime};
-    };
-    if (known && lastPicture_.path == path && lastPicture_.use == use && lastPicture_.stamp == stamp()) {
-        if (Picture shown = lastPicture_.picture.lock()) return shown;
+    const std::array<DWORD, 4> stamp{file.nFileSizeLow, file.nFileSizeHigh, file.ftLastWriteTime.dwLowDateTime,
+                                     file.ftLastWriteTime.dwHighDateTime};
+    std::erase_if(shownPictures_, [](const ShownPicture& p) { return p.picture.expired(); });
+    const auto same = std::find_if(shownPictures_.begin(), shownPictures_.end(),
+                                   [&](const ShownPicture& p) { return p.path == path && p.use == use; });
+    if (same != shownPictures_.end()) {
+        if (known && same->stamp == stamp) {
+            if (Picture shown = same->picture.lock()) return shown;
+        }
+        shownPictures_.erase(same);
     }
     std::optional<Picture> picture = DecodePictureFile(path, use);
-    if (picture && *picture && known) {
-        lastPicture_ = {std::u16string(path), use, stamp(), *picture};
-    } else {
-        lastPicture_ = {};
-    }
+    if (picture && *picture && known) shownPictures_.push_back({std::u16string(path), use, stamp, *picture});
     return picture;
 }
 

@@ -85,14 +85,15 @@ private:
     float twipsPerPixelY_ = 15.0f;
     std::map<std::wstring, ScopedFont> fonts_;
     std::vector<FormWindow*> forms_;
-    // The last picture read from a file, while it is in use, with what it
-    // was read from: the path, the use and the file's size and write time.
-    struct LastPicture {
+    // The pictures read from files that are still in use, each with what it
+    // was read from: the path, the use, the file's size and write time.
+    struct ShownPicture {
         std::u16string path;
         PictureUse use;
         std::array<DWORD, 4> stamp{};
         std::weak_ptr<const Bitmap> picture;
-    } lastPicture_;
+    };
+    std::vector<ShownPicture> shownPictures_;
 };
 
 // Pixels from twips at the given twips per pixel, halves to even.
