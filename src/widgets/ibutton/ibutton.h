@@ -98,10 +98,12 @@ public:
     // Once, after creation and before the first show: sets the members and
     // surface flags directly, without rebuilding or drawing. Keys whose values
     // were malformed, and so gave their defaults, go to rejected.
-    ButtonStatus ReadProperties(const PropertyBag& bag, const PictureResolver& resolve,
+    ButtonStatus ReadProperties(const PropertyBag& bag,
+                                const PictureResolver& resolve,
                                 std::vector<std::string>* rejected = nullptr);
     // Keys it could not write (a picture without a name) go to unwritten.
-    ButtonStatus WriteProperties(PropertyBag& bag, const PictureNamer& name,
+    ButtonStatus WriteProperties(PropertyBag& bag,
+                                 const PictureNamer& name,
                                  std::vector<std::string>* unwritten = nullptr) const;
 
     // ---- notifications from the host ----

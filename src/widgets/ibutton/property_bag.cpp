@@ -208,8 +208,10 @@ void PropertyBag::Remove(std::string_view key) {
     std::erase_if(entries_, [key](const BagEntry& entry) { return SameKey(entry.key, key); });
 }
 
-ButtonProperties ReadButtonProperties(const PropertyBag& bag, const SurfaceStyle& surface,
-                                      const PictureResolver& resolve, std::vector<std::string>& rejected) {
+ButtonProperties ReadButtonProperties(const PropertyBag& bag,
+                                      const SurfaceStyle& surface,
+                                      const PictureResolver& resolve,
+                                      std::vector<std::string>& rejected) {
     ButtonProperties p;
     // An unknown name is no picture; a value that is not a name is malformed.
     p.BackPicture = Read<Picture>(
@@ -231,7 +233,8 @@ ButtonProperties ReadButtonProperties(const PropertyBag& bag, const SurfaceStyle
     return p;
 }
 
-std::vector<std::string> WriteButtonProperties(PropertyBag& bag, const ButtonProperties& values,
+std::vector<std::string> WriteButtonProperties(PropertyBag& bag,
+                                               const ButtonProperties& values,
                                                const PictureNamer& name) {
     std::vector<std::string> unwritten;
     auto write = [&bag](const char* key, std::string text, bool isDefault) {

@@ -82,14 +82,17 @@ struct ButtonProperties {
 // Reads the nine keys in order. A missing key gives its default; so does a
 // value that does not read as the key's type or lies outside its range, and
 // the key's name is then added to rejected.
-ButtonProperties ReadButtonProperties(const PropertyBag& bag, const SurfaceStyle& surface,
-                                      const PictureResolver& resolve, std::vector<std::string>& rejected);
+ButtonProperties ReadButtonProperties(const PropertyBag& bag,
+                                      const SurfaceStyle& surface,
+                                      const PictureResolver& resolve,
+                                      std::vector<std::string>& rejected);
 
 // Writes the nine entries in order, after the bag's other entries. An entry
 // equal to its default is left out (and an old one removed); cFont, cDrawMode
 // and cForeColor have no default and are always written. Returns the keys it
 // could not write: a picture the namer has no name for.
-std::vector<std::string> WriteButtonProperties(PropertyBag& bag, const ButtonProperties& values,
+std::vector<std::string> WriteButtonProperties(PropertyBag& bag,
+                                               const ButtonProperties& values,
                                                const PictureNamer& name);
 
 }  // namespace quorvel
