@@ -178,6 +178,45 @@ def broken_and_missing_logos_and_pictures(program):
     assert pixel.upper().startswith("C0") or pixel.upper().startswith("BF"), pixel
 
 
+def only_the_program_window_shows(program):
+    tops = [t["text"] for t in program.probe("tops", e2e.CAPTION)]
+    assert all(t in (e2e.CAPTION, "锁屏") for t in tops), tops
+
+
+def store_keys_the_user_may_not_write(program):
+    """Entries whose keys refuse writing keep what they held, and the program
+    goes on as if the write had been made: the settings page slides out, the
+    lock is made, and nothing is reported."""
+    for application, text in (("text1", "oldpass"), ("text2", "oldpass"), ("text4", "1234")):
+        program.set_stored(application, text)
+    try:
+        for application in ("text1", "text4"):
+            assert program.probe("denywrite", application) == [0]
+        origin = start(program)
+        e2e.click_at(*at(origin, SETTINGS))
+        time.sleep(1.0)
+        assert "1234" in field_texts(program), field_texts(program)
+        paste(program, TEXT4_ON_PAGE, "2580", origin, replace=True)
+        e2e.click_at(*at(origin, OK))
+        time.sleep(1.5)
+        only_the_program_window_shows(program)
+        assert program.stored("text4") == "1234"
+        assert program.stored("text3") is not None  # the other entries were written
+
+        # The fields hold the stored pair; the new password replaces it.
+        paste(program, TEXT1, "newpass", origin, replace=True)
+        paste(program, TEXT2, "newpass", origin, replace=True)
+        e2e.click_at(*at(origin, LOCK))
+        time.sleep(1.5)
+        still_locked(program)
+        only_the_program_window_shows(program)
+        assert program.stored("text1") == "oldpass"
+        assert program.stored("text2") == "newpass"
+    finally:
+        for application in ("text1", "text4"):
+            program.probe("allowwrite", application)
+
+
 if __name__ == "__main__":
     e2e.run([
         overlong_and_odd_passwords_lock_and_unlock,
@@ -185,4 +224,5 @@ if __name__ == "__main__":
         opacity_extremes_and_stored_oddities,
         a_stored_opacity_of_300_shows_255,
         broken_and_missing_logos_and_pictures,
+        store_keys_the_user_may_not_write,
     ])

@@ -5,6 +5,8 @@
 // JSON lines (Wine's pipes can outlive the program).
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -89,6 +91,9 @@ LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
 // probe OUTFILE sysclose CAPTION        posts the taskbar's close (WM_SYSCOMMAND, SC_CLOSE)
 // probe OUTFILE clip TEXTFILE           puts the UTF-8 text of the file on the clipboard
 // probe OUTFILE hook SECONDS            records the key events a low-level hook sees
+// probe OUTFILE tops CAPTION            the visible top-level windows of the process owning that window
+// probe OUTFILE denywrite APPLICATION   the settings entry's key refuses writing (and creating below it)
+// probe OUTFILE allowwrite APPLICATION  the settings entry's key may be written again
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     g_out = _wfopen(argv[1], L"wb");
@@ -131,6 +136,38 @@ int wmain(int argc, wchar_t** argv) {
             value.resize(wcslen(value.c_str()));
             fprintf(g_out, "%s\n", Json(value).c_str());
         }
+    } else if (command == L"tops") {
+        DWORD pid = 0;
+        if (HWND owner = FindTop(argument)) GetWindowThreadProcessId(owner, &pid);
+        struct Search {
+            DWORD pid;
+            std::vector<HWND> found;
+        } search{pid, {}};
+        EnumWindows(
+            [](HWND h, LPARAM data) {
+                auto* s = reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(h, &owner);
+                if (s->pid && owner == s->pid && IsWindowVisible(h)) s->found.push_back(h);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        for (HWND h : search.found) fprintf(g_out, "%s\n", WindowJson(h, nullptr).c_str());
+    } else if (command == L"denywrite" || command == L"allowwrite") {
+        const std::wstring path = L"Software\\Quorvel\\" + argument + L"\\APP";
+        HKEY key = nullptr;
+        LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
+                                      &key, nullptr);
+        // Everyone may do everything, but for setting values and making keys.
+        const wchar_t* sddl = command == L"denywrite" ? L"D:P(D;;0x6;;;WD)(A;;KA;;;WD)" : L"D:P(A;;KA;;;WD)";
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (result == ERROR_SUCCESS &&
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) {
+            result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+            LocalFree(sd);
+        }
+        if (key) RegCloseKey(key);
+        fprintf(g_out, "%ld\n", result);
     } else if (command == L"close") {
         HWND h = FindTop(argument);
         code = h && PostMessageW(h, WM_CLOSE, 0, 0) ? 0 : 1;
