@@ -88,6 +88,32 @@ TEST_F(Backend, ATextBoxRaisesChangeForEveryChangedAssignmentAndNestsAssignments
     EXPECT_EQ(seen.back(), u"");
 }
 
+TEST_F(Backend, CtrlASelectsTheWholeTextOfATextBox) {
+    auto form = toolkit.CreateForm(kTestForm);
+    form->Show();
+    TextBox& box = form->TextBoxNamed("Front");
+    box.SetText(u"密码abc");
+    HWND edit = ChildWindowOf(box);
+    SetForegroundWindow(reinterpret_cast<HWND>(form->Handle()));
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 2, 2);
+    Pump(100);
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, 'A', 'A', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+    Pump(300);
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 5u);
+    EXPECT_EQ(box.Text(), u"密码abc");  // nothing typed
+}
+
 TEST_F(Backend, TypingIntoATextBoxRaisesChangeAndTheLimitHoldsForTyping) {
     static constexpr ControlSpec kLimited[] = {
         {.name = "Field", .kind = ControlKind::TextBox, .width = 1500, .height = 375, .maxLength = 3}};

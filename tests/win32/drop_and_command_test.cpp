@@ -121,6 +121,18 @@ HGLOBAL FileList(const std::vector<std::wstring>& paths) {
     return memory;
 }
 
+// A DROPFILES block as another program may hand it over: any header, then
+// the given bytes.
+HGLOBAL RawFileList(DWORD pFiles, BOOL wide, const std::string& bytes) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = pFiles;
+    drop->fWide = wide;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    return memory;
+}
+
 HGLOBAL PlainText(const std::wstring& text) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -162,6 +174,24 @@ TEST_F(Drop, AFileListArrivesInOrderWithItsFullPaths) {
     ASSERT_EQ(drops.size(), 1u);
     ASSERT_TRUE(drops[0].has_value());
     EXPECT_EQ(*drops[0], (std::vector<std::u16string>{u"C:\\图片\\my photo.jpg", u"C:\\b.bmp"}));
+}
+
+TEST_F(Drop, NarrowListsAreReadAndMalformedListsGiveOnlyWhatLiesWithinTheBlock) {
+    Drag(CF_HDROP, RawFileList(sizeof(DROPFILES), FALSE, std::string("C:\\a.jpg\0D:\\b c.png\0\0", 22)));
+    // Without the closing zeros the last path ends with the block.
+    Drag(CF_HDROP, RawFileList(sizeof(DROPFILES), FALSE, "C:\\x.jpg"));
+    // The paths said to start beyond the block, or inside the header.
+    Drag(CF_HDROP, RawFileList(4096, TRUE, std::string(8, 'A')));
+    Drag(CF_HDROP, RawFileList(2, TRUE, std::string(8, 'A')));
+    // An empty list.
+    Drag(CF_HDROP, RawFileList(sizeof(DROPFILES), TRUE, std::string(2, '\0')));
+    ASSERT_EQ(drops.size(), 5u);
+    using Paths = std::vector<std::u16string>;
+    EXPECT_EQ(drops[0], Paths({u"C:\\a.jpg", u"D:\\b c.png"}));
+    EXPECT_EQ(drops[1], Paths({u"C:\\x.jpg"}));
+    EXPECT_EQ(drops[2], Paths{});
+    EXPECT_EQ(drops[3], Paths{});
+    EXPECT_EQ(drops[4], Paths{});
 }
 
 TEST_F(Drop, PlainTextArrivesAsADropWithNoList) {

@@ -5,10 +5,11 @@
 
 #include <imm.h>
 #include <ole2.h>
-#include <shellapi.h>
+#include <shlobj.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/win32/button_host.h"
 #include "platform/win32/form_window.h"
@@ -89,17 +90,6 @@ public:
     void SetHeight(Twips v) override { Move(left_, top_, width_, v); }
     void BringToFront() override { container_.Restack(this, true); }
     void SendToBack() override { container_.Restack(this, false); }
-
-protected:
-    void Move(Twips l, Twips t, Twips w, Twips h) {
-        Invalidate();
-        left_ = l;
-        top_ = t;
-        width_ = w;
-        height_ = h;
-        Invalidate();
-        UpdateTool();
-    }
     // A tool tip follows the label's place and disappears while it is hidden.
     void UpdateTool() {
         if (row_.toolTip.empty() || !container_.form().tooltip()) return;
@@ -114,6 +104,17 @@ protected:
         info.rect = Rect();
         info.lpszText = tipText_.data();
         SendMessageW(container_.form().tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+
+protected:
+    void Move(Twips l, Twips t, Twips w, Twips h) {
+        Invalidate();
+        left_ = l;
+        top_ = t;
+        width_ = w;
+        height_ = h;
+        Invalidate();
+        UpdateTool();
     }
     std::wstring tipText_;
 };
@@ -199,17 +200,24 @@ public:
 protected:
     void Attach(HWND hwnd) {
         hwnd_ = hwnd;
-        if (!row_.toolTip.empty() && container_.form().tooltip()) {
-            tipText_ = WStr(row_.toolTip);
-            TOOLINFOW info{};
-            info.cbSize = sizeof info;
-            info.uFlags = TTF_IDISHWND;
-            info.hwnd = container_.hwnd();
-            info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-            info.lpszText = tipText_.data();
-            SendMessageW(container_.form().tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-        }
+        AddTool();
     }
+
+public:
+    // The window is its own tool: the tip follows it wherever it is moved.
+    void AddTool() {
+        if (row_.toolTip.empty() || !container_.form().tooltip()) return;
+        tipText_ = WStr(row_.toolTip);
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND;
+        info.hwnd = container_.hwnd();
+        info.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+        info.lpszText = tipText_.data();
+        SendMessageW(container_.form().tooltip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+
+protected:
     RECT PixelRect() const { return PixelRectOf(left_, top_, width_, height_, container_.form().Tpp()); }
     virtual void Move(Twips l, Twips t, Twips w, Twips h) {
         left_ = l;
@@ -233,6 +241,42 @@ protected:
     Twips left_, top_, width_, height_;
     std::wstring tipText_;
 };
+
+// The paths of a dropped file list (a DROPFILES block: a header, then the
+// paths, each ending in a zero, and one more zero). Read here rather than
+// through the shell, whose library the program would otherwise load at
+// start-up for this alone; every read stays within the block.
+std::vector<std::u16string> FileList(const BYTE* block, size_t size) {
+    std::vector<std::u16string> paths;
+    DROPFILES header;
+    if (size < sizeof header) return paths;
+    std::memcpy(&header, block, sizeof header);
+    if (header.pFiles < sizeof header || header.pFiles >= size) return paths;
+    if (header.fWide) {
+        const size_t units = (size - header.pFiles) / sizeof(wchar_t);
+        std::wstring text(units, L'\0');
+        std::memcpy(text.data(), block + header.pFiles, units * sizeof(wchar_t));
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = std::min(text.find(L'\0', start), text.size());
+            if (end == start) break;
+            paths.push_back(U16(std::wstring_view(text).substr(start, end - start)));
+            start = end + 1;
+        }
+    } else {
+        const std::string text(reinterpret_cast<const char*>(block + header.pFiles), size - header.pFiles);
+        for (size_t start = 0; start < text.size();) {
+            const size_t end = std::min(text.find('\0', start), text.size());
+            if (end == start) break;
+            const int bytes = static_cast<int>(end - start);
+            std::wstring path(static_cast<size_t>(bytes), L'\0');
+            path.resize(
+                static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data() + start, bytes, path.data(), bytes)));
+            paths.push_back(U16(path));
+            start = end + 1;
+        }
+    }
+    return paths;
+}
 
 // The OLE drop target of a text box: a drop of files hands over their paths
 // in order; any other data (plain text, say) arrives as a drop with no list.
@@ -270,18 +314,9 @@ public:
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
         STGMEDIUM medium{};
         if (data && SUCCEEDED(data->GetData(&format, &medium))) {
-            if (auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
-                std::vector<std::u16string> paths;
-                const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-                for (UINT i = 0; i < count; ++i) {
-                    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-                    std::wstring path(length + 1, L'\0');
-                    DragQueryFileW(drop, i, path.data(), length + 1);
-                    path.resize(length);
-                    paths.push_back(U16(path));
-                }
+            if (const void* drop = GlobalLock(medium.hGlobal)) {
+                files = FileList(static_cast<const BYTE*>(drop), GlobalSize(medium.hGlobal));
                 GlobalUnlock(medium.hGlobal);
-                files = std::move(paths);
             }
             ReleaseStgMedium(&medium);
         }
@@ -387,9 +422,17 @@ private:
                     self->container_.form().TabFrom(hwnd, GetKeyState(VK_SHIFT) < 0);
                     return 0;
                 }
+                // Ctrl+A selects the whole text, as in the system's newer
+                // edit controls.
+                if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+                    CallWindowProcW(self->editProcedure_, hwnd, EM_SETSEL, 0, -1);
+                    return 0;
+                }
                 return edit(hwnd, message, wParam, lParam);
             case WM_CHAR:
-                if (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B) return 0;  // no beep
+                // No beep for the keys the window or the field handles itself
+                // (Ctrl+A arrives as the character 1).
+                if (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B || wParam == 0x01) return 0;
                 return edit(hwnd, message, wParam, lParam);
             default: return edit(hwnd, message, wParam, lParam);
         }
@@ -529,6 +572,14 @@ HWND ChildWindowOf(Control& control) {
     if (auto* c = dynamic_cast<ChildControl<Button>*>(&control)) return c->hwnd();
     if (auto* c = dynamic_cast<ChildControl<Panel>*>(&control)) return c->hwnd();
     return nullptr;
+}
+
+void AddToolTip(Control& control) {
+    if (auto* c = dynamic_cast<ChildControl<TextBox>*>(&control)) c->AddTool();
+    if (auto* c = dynamic_cast<ChildControl<Button>*>(&control)) c->AddTool();
+    if (auto* c = dynamic_cast<ChildControl<Panel>*>(&control)) c->AddTool();
+    if (auto* c = dynamic_cast<DrawnControl<Label>*>(&control)) c->UpdateTool();
+    if (auto* c = dynamic_cast<DrawnControl<Image>*>(&control)) c->UpdateTool();
 }
 
 ButtonHost* ButtonHostOf(Control& control) {

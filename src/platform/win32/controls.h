@@ -59,6 +59,8 @@ std::unique_ptr<Control> MakeControl(Container& container, const layouts::Contro
 std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& row);
 
 ButtonHost* ButtonHostOf(Control& control);
+// Gives the control's tip, if it has one, to its window's tool tips.
+void AddToolTip(Control& control);
 bool IsTextBoxWindow(HWND hwnd);
 // Outlines the shown text boxes of a container.
 void FrameTextBoxes(HWND container, HDC dc, HBRUSH outline);

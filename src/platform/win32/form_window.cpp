@@ -36,13 +36,6 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, x, y, width, height, nullptr, nullptr,
                                 toolkit.instance(), this);
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
-    // The tool tip window has no owner: under Wine an owned topmost popup
-    // keeps its owner out of the topmost band.
-    tooltip_ =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit.instance(), nullptr);
-    // Tool tips speak Chinese: give them the window's CJK font.
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit.Font(*form.font)), FALSE);
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
     BuildControls();
@@ -185,6 +178,32 @@ void FormWindow::Show() {
     if (destroyed_) return;
     if ((first || activationPending_ || GetActiveWindow() == hwnd_) && toolkit_.activeForm != this) RaiseActivate();
     activationPending_ = false;
+    // The tool tips follow once the window has been painted: a timer ticks
+    // only when no window has anything left to paint.
+    if (first && !destroyed_) SetTimer(hwnd_, kToolTipTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void FormWindow::MakeToolTips() {
+    KillTimer(hwnd_, kToolTipTimer);
+    if (tooltip_) return;
+    const CommonControlsScope commonControls(toolkit_.instance());
+    if (HMODULE library = LoadLibraryW(L"comctl32.dll")) {
+        using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        if (auto init = reinterpret_cast<InitFunction>(
+                reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")))) {
+            const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+            init(&classes);
+        }
+    }
+    // The tool tip window has no owner: under Wine an owned topmost popup
+    // keeps its owner out of the topmost band.
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit_.instance(), nullptr);
+    if (!tooltip_) return;
+    // Tool tips speak Chinese: give them the window's CJK font.
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.Font(*form_.font)), FALSE);
+    for (auto& [name, control] : controls_) AddToolTip(*control);
 }
 
 void FormWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
@@ -303,6 +322,10 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_SIZE: OnSized(); break;
         case WM_TIMER:
+            if (wParam == kToolTipTimer) {
+                MakeToolTips();
+                return 0;
+            }
             if (auto it = timers_.find(wParam); it != timers_.end() && it->second->Enabled() && it->second->Tick)
                 it->second->Tick();
             return 0;

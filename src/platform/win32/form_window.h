@@ -83,6 +83,7 @@ public:
 
     Win32Toolkit& toolkit() { return toolkit_; }
     float Tpp() const;
+    // The window's tool tips; none until the window has first been shown.
     HWND tooltip() const { return tooltip_; }
     // Moves the keyboard focus to the next (or previous) control in tab order.
     void TabFrom(HWND from, bool backwards);
@@ -99,6 +100,10 @@ private:
     void OnActivated();
     bool AlreadyOnTopAt(const PixelRect& rect, HWND box) const;
     void OnSized();
+    // Loads the common controls and makes the tool tip window with a tool for
+    // every control that has a tip.
+    void MakeToolTips();
+    static constexpr UINT_PTR kToolTipTimer = 0x7154;  // the layout's timers count from 1
     void BuildControls();
     Container& ContainerOf(std::string_view name);
     template <typename T>

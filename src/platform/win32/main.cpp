@@ -1,7 +1,6 @@
 // The program's one entry: create the setup window and show it.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <ole2.h>
 
 #include "app/program.h"
@@ -10,8 +9,6 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // OLE for the drop target of the picture field (and COM for WIC).
     OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
 
     quorvel::win32::Win32Toolkit toolkit(instance);
     quorvel::Program program(toolkit);

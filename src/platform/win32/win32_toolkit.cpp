@@ -95,6 +95,22 @@ LRESULT CALLBACK CatchMessageBox(int code, WPARAM wParam, LPARAM lParam) {
 }
 }  // namespace
 
+CommonControlsScope::CommonControlsScope(HINSTANCE instance) {
+    static const HANDLE context = [instance] {
+        ACTCTXW description{};
+        description.cbSize = sizeof description;
+        description.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        description.hModule = instance;
+        description.lpResourceName = MAKEINTRESOURCEW(2);  // ISOLATIONAWARE_MANIFEST_RESOURCE_ID
+        return CreateActCtxW(&description);
+    }();
+    if (context != INVALID_HANDLE_VALUE) active_ = ActivateActCtx(context, &cookie_) != FALSE;
+}
+
+CommonControlsScope::~CommonControlsScope() {
+    if (active_) DeactivateActCtx(0, cookie_);
+}
+
 void Win32Toolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
     // Owned by the program's active window, which waits for it; topmost, so
     // that a window kept on top places itself just below it while it is up
@@ -103,6 +119,7 @@ void Win32Toolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_
     const HWND outer = g_openingBox;
     g_openingBox = nullptr;
     HHOOK hook = SetWindowsHookExW(WH_CBT, &CatchMessageBox, nullptr, GetCurrentThreadId());
+    const CommonControlsScope commonControls(instance_);
     MessageBoxW(owner, WStr(prompt).c_str(), WStr(title).c_str(),
                 static_cast<UINT>(style) | MB_SETFOREGROUND | MB_TOPMOST);
     if (hook) UnhookWindowsHookEx(hook);

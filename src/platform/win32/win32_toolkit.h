@@ -23,6 +23,22 @@ class FormWindow;
 inline constexpr UINT kMsgTabFrom = WM_APP + 1;      // to a form: wParam the control, lParam backwards
 inline constexpr UINT kMsgButtonShown = WM_APP + 2;  // to a button: its window became visible
 
+// The common controls of version 6 (the tool tips, the buttons of message
+// boxes) come with an activation context of their own, the program's second
+// manifest; they are loaded on first use, within this scope. Without that
+// manifest (or where contexts fail) the scope changes nothing.
+class CommonControlsScope {
+public:
+    explicit CommonControlsScope(HINSTANCE instance);
+    ~CommonControlsScope();
+    CommonControlsScope(const CommonControlsScope&) = delete;
+    CommonControlsScope& operator=(const CommonControlsScope&) = delete;
+
+private:
+    ULONG_PTR cookie_ = 0;
+    bool active_ = false;
+};
+
 class Win32Toolkit : public Toolkit {
 public:
     explicit Win32Toolkit(HINSTANCE instance);
