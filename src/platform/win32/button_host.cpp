@@ -100,11 +100,9 @@ void ButtonHost::RecreateImage() {
     GetClientRect(hwnd_, &r);
     const SIZE size{std::max<LONG>(r.right, 1), std::max<LONG>(r.bottom, 1)};
     if (memory_ && size.cx == size_.cx && size.cy == size_.cy) return;
-    if (!memory_) {
-        HDC screen = GetDC(hwnd_);
-        memory_.Reset(CreateCompatibleDC(screen));
-        ReleaseDC(hwnd_, screen);
-    }
+    // A memory context like the screen's: the image is a DIB section, so no
+    // window context (and its visible region) is needed to make it.
+    if (!memory_) memory_.Reset(CreateCompatibleDC(nullptr));
     BITMAPINFO info = TopDownInfo(size.cx, size.cy);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);

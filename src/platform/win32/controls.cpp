@@ -357,9 +357,16 @@ public:
         editProcedure_ =
             reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
         backBrush_.Reset(CreateSolidBrush(ToColorRef(row.backColor, kSysWindowBackground)));
-        if (row.dropTarget) {
-            dropTarget_ = new DropTarget(*this);
-            RegisterDragDrop(hwnd, dropTarget_);
+    }
+    // Files can be dropped on the field from the first paint of its window
+    // on: registering takes a marshalled drop target, not worth delaying the
+    // window for.
+    void AcceptDrops() {
+        if (!row_.dropTarget || dropTarget_) return;
+        dropTarget_ = new DropTarget(*this);
+        if (FAILED(RegisterDragDrop(hwnd_, dropTarget_))) {
+            dropTarget_->Release();
+            dropTarget_ = nullptr;
         }
     }
     ~Win32TextBox() override {
@@ -572,6 +579,10 @@ HWND ChildWindowOf(Control& control) {
     if (auto* c = dynamic_cast<ChildControl<Button>*>(&control)) return c->hwnd();
     if (auto* c = dynamic_cast<ChildControl<Panel>*>(&control)) return c->hwnd();
     return nullptr;
+}
+
+void AcceptDrops(Control& control) {
+    if (auto* box = dynamic_cast<Win32TextBox*>(&control)) box->AcceptDrops();
 }
 
 void AddToolTip(Control& control) {

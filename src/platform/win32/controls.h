@@ -61,6 +61,8 @@ std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& r
 ButtonHost* ButtonHostOf(Control& control);
 // Gives the control's tip, if it has one, to its window's tool tips.
 void AddToolTip(Control& control);
+// Lets a text box designed to take dropped files take them.
+void AcceptDrops(Control& control);
 bool IsTextBoxWindow(HWND hwnd);
 // Outlines the shown text boxes of a container.
 void FrameTextBoxes(HWND container, HDC dc, HBRUSH outline);

@@ -178,13 +178,18 @@ void FormWindow::Show() {
     if (destroyed_) return;
     if ((first || activationPending_ || GetActiveWindow() == hwnd_) && toolkit_.activeForm != this) RaiseActivate();
     activationPending_ = false;
-    // The tool tips follow once the window has been painted: a timer ticks
-    // only when no window has anything left to paint.
-    if (first && !destroyed_) SetTimer(hwnd_, kToolTipTimer, USER_TIMER_MINIMUM, nullptr);
+    // The tool tips and the drop targets follow once the window has been
+    // painted: a timer ticks only when no window has anything left to paint.
+    if (first && !destroyed_) SetTimer(hwnd_, kAfterFirstPaintTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void FormWindow::AfterFirstPaint() {
+    KillTimer(hwnd_, kAfterFirstPaintTimer);
+    for (auto& [name, control] : controls_) AcceptDrops(*control);
+    MakeToolTips();
 }
 
 void FormWindow::MakeToolTips() {
-    KillTimer(hwnd_, kToolTipTimer);
     if (tooltip_) return;
     const CommonControlsScope commonControls(toolkit_.instance());
     if (HMODULE library = LoadLibraryW(L"comctl32.dll")) {
@@ -322,8 +327,8 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_SIZE: OnSized(); break;
         case WM_TIMER:
-            if (wParam == kToolTipTimer) {
-                MakeToolTips();
+            if (wParam == kAfterFirstPaintTimer) {
+                AfterFirstPaint();
                 return 0;
             }
             if (auto it = timers_.find(wParam); it != timers_.end() && it->second->Enabled() && it->second->Tick)

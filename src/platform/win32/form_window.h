@@ -103,7 +103,10 @@ private:
     // Loads the common controls and makes the tool tip window with a tool for
     // every control that has a tip.
     void MakeToolTips();
-    static constexpr UINT_PTR kToolTipTimer = 0x7154;  // the layout's timers count from 1
+    // What the window does not need before its first paint: the tool tips
+    // and the drop targets.
+    void AfterFirstPaint();
+    static constexpr UINT_PTR kAfterFirstPaintTimer = 0x7154;  // the layout's timers count from 1
     void BuildControls();
     Container& ContainerOf(std::string_view name);
     template <typename T>
