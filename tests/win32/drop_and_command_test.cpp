@@ -107,20 +107,6 @@ public:
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
-HGLOBAL FileList(const std::vector<std::wstring>& paths) {
-    std::wstring joined;
-    for (const auto& p : paths) joined += p + L'\0';
-    joined += L'\0';
-    const SIZE_T size = sizeof(DROPFILES) + joined.size() * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), joined.data(), joined.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    return memory;
-}
-
 // A DROPFILES block as another program may hand it over: any header, then
 // the given bytes.
 HGLOBAL RawFileList(DWORD pFiles, BOOL wide, const std::string& bytes) {
@@ -131,6 +117,14 @@ HGLOBAL RawFileList(DWORD pFiles, BOOL wide, const std::string& bytes) {
     memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), bytes.data(), bytes.size());
     GlobalUnlock(memory);
     return memory;
+}
+
+HGLOBAL FileList(const std::vector<std::wstring>& paths) {
+    std::wstring joined;
+    for (const auto& p : paths) joined += p + L'\0';
+    joined += L'\0';
+    return RawFileList(sizeof(DROPFILES), TRUE,
+                       std::string(reinterpret_cast<const char*>(joined.data()), joined.size() * sizeof(wchar_t)));
 }
 
 HGLOBAL PlainText(const std::wstring& text) {

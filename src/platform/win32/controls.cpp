@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "platform/win32/button_host.h"
@@ -252,28 +253,24 @@ std::vector<std::u16string> FileList(const BYTE* block, size_t size) {
     if (size < sizeof header) return paths;
     std::memcpy(&header, block, sizeof header);
     if (header.pFiles < sizeof header || header.pFiles >= size) return paths;
+    const auto* list = block + header.pFiles;
+    const size_t bytes = size - header.pFiles;
+    std::wstring text;
     if (header.fWide) {
-        const size_t units = (size - header.pFiles) / sizeof(wchar_t);
-        std::wstring text(units, L'\0');
-        std::memcpy(text.data(), block + header.pFiles, units * sizeof(wchar_t));
-        for (size_t start = 0; start < text.size();) {
-            const size_t end = std::min(text.find(L'\0', start), text.size());
-            if (end == start) break;
-            paths.push_back(U16(std::wstring_view(text).substr(start, end - start)));
-            start = end + 1;
-        }
+        text.resize(bytes / sizeof(wchar_t));
+        std::memcpy(text.data(), list, text.size() * sizeof(wchar_t));
     } else {
-        const std::string text(reinterpret_cast<const char*>(block + header.pFiles), size - header.pFiles);
-        for (size_t start = 0; start < text.size();) {
-            const size_t end = std::min(text.find('\0', start), text.size());
-            if (end == start) break;
-            const int bytes = static_cast<int>(end - start);
-            std::wstring path(static_cast<size_t>(bytes), L'\0');
-            path.resize(
-                static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data() + start, bytes, path.data(), bytes)));
-            paths.push_back(U16(path));
-            start = end + 1;
-        }
+        // Converted whole: the zeros between the paths stay zeros.
+        const int length = static_cast<int>(std::min<size_t>(bytes, INT_MAX));
+        text.resize(static_cast<size_t>(length));
+        text.resize(static_cast<size_t>(
+            MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(list), length, text.data(), length)));
+    }
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(L'\0', start), text.size());
+        if (end == start) break;
+        paths.push_back(U16(std::wstring_view(text).substr(start, end - start)));
+        start = end + 1;
     }
     return paths;
 }
