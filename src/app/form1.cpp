@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/settings.h"
 #include "layouts/forms.h"
+#include "lock/form2.h"
 
 namespace quorvel {
 
@@ -53,6 +54,7 @@ Form1::Form1(Program& program)
       Timer8(window_->TimerNamed("Timer8")) {
     window_->Activate = [this] { Form_Activate(); };
     window_->CloseRequest = [this] { return Form_QueryUnload(); };
+    window_->FrameRequested = [this](FrameRequest request) { return Form_FrameRequest(request); };
     window_->Unloaded = [this] { Form_Unload(); };
     window_->BackgroundMouseDown = [this](MouseButton button) { Form_MouseDown(button); };
     Timer1.Tick = [this] { Timer1_Timer(); };
@@ -130,14 +132,37 @@ void Form1::Form_Activate() {
 // of the user (Alt+F4, the taskbar) is refused.
 bool Form1::Form_QueryUnload() { return !program_.LockWindowExists(); }
 
+// The window has no maximise box and no sizing frame. While a lock is in
+// force it stays where it is, as it is: no minimising (the desktop would be
+// one click away), no window menu, no move but its own background drag.
+bool Form1::Form_FrameRequest(FrameRequest request) {
+    if (program_.LockWindowExists()) return false;
+    return request != FrameRequest::Maximize && request != FrameRequest::Size;
+}
+
 void Form1::Form_Unload() { program_.keyboardFilter().Remove(); }
 
 void Form1::Form_MouseDown(MouseButton) { window_->BeginCaptionDrag(); }
 
 void Form1::Timer1_Timer() {
+    KeepShown();
+    Form2* lock = program_.LockWindowExists() ? &program_.LockWindow() : nullptr;
+    if (lock) lock->KeepCovering();
     const auto rect = WindowPixelGeometry(window_->Left(), window_->Top(), window_->Width(), window_->Height(),
                                           toolkit_.TwipsPerPixelX(), toolkit_.TwipsPerPixelY());
     if (rect) window_->SetWindowPos(InsertAfter::Topmost, *rect);
+    // The curtain stays right below, above every topmost window another
+    // program opens later, until the hidden state's "解锁" takes it out of
+    // the band.
+    if (lock && lock->InTopmostBand) lock->window().PlaceBelow(*window_);
+}
+
+// The tick runs only while the window is meant to be on the screen at its
+// place: whatever minimised, maximised or hid it (a shell shortcut, another
+// program) is undone here.
+void Form1::KeepShown() {
+    if (!window_->Visible()) window_->Show();
+    if (window_->State() != WindowState::Normal) window_->SetState(WindowState::Normal);
 }
 
 }  // namespace quorvel

@@ -32,9 +32,11 @@ private:
     void Form_Load();
     void Form_Activate();
     bool Form_QueryUnload();
+    bool Form_FrameRequest(FrameRequest request);
     void Form_Unload();
     void Form_MouseDown(MouseButton button);
     void Timer1_Timer();
+    void KeepShown();
 
     // Locking, unlocking and recovery (lock/).
     void iButton3_Click();

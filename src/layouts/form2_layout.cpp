@@ -34,6 +34,7 @@ const FormSpec kForm2{
     .clientWidth = 10950,
     .clientHeight = 5625,
     .maximized = true,
+    .coversEveryMonitor = true,
     .showInTaskbar = true,
     .centred = true,
     .picture = "",

@@ -55,6 +55,9 @@ struct FormSpec {
     std::u16string_view caption{};
     Twips clientWidth = 0, clientHeight = 0;  // restored client size
     bool maximized = false;                   // covers the whole screen, taskbar included
+    // Every other monitor gets a curtain of its own that follows the window:
+    // its colour, opacity and stretched picture, no controls.
+    bool coversEveryMonitor = false;
     bool showInTaskbar = true;
     bool centred = true;
     std::string_view picture{};  // background art, drawn unscaled at the top-left

@@ -20,6 +20,7 @@ Form2::Form2(Program& program)
     window_->Resize = [this] { Form_Resize(); };
     window_->Activate = [this] { Form_Activate(); };
     window_->CloseRequest = [this] { return Form_QueryUnload(); };
+    window_->FrameRequested = [this](FrameRequest request) { return Form_FrameRequest(request); };
     window_->Unloaded = [this] { Form_Unload(); };
     Timer1.Tick = [this] { Timer1_Timer(); };
     iButton1.Click = [this] { iButton1_Click(); };
@@ -38,6 +39,7 @@ void Form2::PlaceInBand(InsertAfter where) {
 
 void Form2::Form_Load() {
     PlaceInBand(InsertAfter::Topmost);
+    InTopmostBand = true;
     program_.keyboardFilter().Install();
 }
 
@@ -75,9 +77,21 @@ void Form2::Form_Activate() {
 // with the process: a close request of the user is always refused.
 bool Form2::Form_QueryUnload() { return false; }
 
+// The curtain covers its screen for the whole lock: nothing may minimise,
+// restore, move or size it, nor open a window menu on it.
+bool Form2::Form_FrameRequest(FrameRequest) { return false; }
+
+void Form2::KeepCovering() {
+    if (!window_->Visible()) window_->Show();
+    if (window_->State() != WindowState::Maximized) window_->SetState(WindowState::Maximized);
+}
+
 void Form2::Form_Unload() { program_.keyboardFilter().Remove(); }
 
-void Form2::Timer1_Timer() { PlaceInBand(InsertAfter::Topmost); }
+void Form2::Timer1_Timer() {
+    KeepCovering();
+    PlaceInBand(InsertAfter::Topmost);
+}
 
 // Leaves the hidden state: the lock window steps out of the topmost band for
 // the rest of the lock and the setup window comes back in locked mode.
@@ -85,6 +99,7 @@ void Form2::iButton1_Click() {
     Timer1.SetEnabled(false);
     iButton1.SetVisible(false);
     PlaceInBand(InsertAfter::NoTopmost);
+    InTopmostBand = false;
 
     Form1& setup = program_.SetupWindow();
     setup.window().Show();

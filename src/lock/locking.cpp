@@ -33,6 +33,9 @@ void Form1::iButton3_Click() {
     iButton12.SetEnabled(true);
     iButton1.SetEnabled(false);
     iButton2.SetEnabled(false);
+    // Locking hides the settings page's open button; a page already on its
+    // way in must not become a way to edit the NS码 under a lock either.
+    Picture2.SetEnabled(false);
 
     // The first touch creates the lock window: its Load puts it in the
     // topmost band and installs the keyboard filter.

@@ -35,6 +35,13 @@ inline constexpr int32_t kExStyleLayered = 0x80000;
 // Where SetWindowPos puts a window in the stacking order.
 enum class InsertAfter { Topmost, NoTopmost };
 
+// A window's state, numbered as the forms' WindowState property.
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+// What the user, the shell or another program asks of a window's frame: the
+// window menu's commands and the menu itself.
+enum class FrameRequest { Minimize, Restore, Maximize, Move, Size, Menu };
+
 // How much of a picture its image can show, so that no more of it is decoded
 // than that: a stretched image shows it at most at its own size on the
 // screen (the picture is scaled down to fit, its proportions kept); an
@@ -130,8 +137,11 @@ public:
     // Close: raises Unload, destroys the window; the program ends when no
     // window is left.
     virtual void Unload() = 0;
-    virtual void Minimize() = 0;
     virtual bool Visible() const = 0;
+    // Minimised, restored to its own size, or maximised over its screen.
+    // Setting a state never activates the window.
+    virtual WindowState State() const = 0;
+    virtual void SetState(WindowState state) = 0;
 
     virtual Twips Left() const = 0;
     virtual Twips Top() const = 0;
@@ -147,6 +157,10 @@ public:
     virtual int32_t GetExStyle() const = 0;
     virtual void SetExStyle(int32_t style) = 0;
     virtual void SetLayeredAlpha(uint8_t alpha) = 0;
+    // Directly below another window of the program, in that window's band
+    // (topmost or not), without activating or sizing this one; nothing is done
+    // when it is already there.
+    virtual void PlaceBelow(const Window& above) = 0;
     // The window manager's interactive move, as if the caption were pressed;
     // returns when the mouse button is released.
     virtual void BeginCaptionDrag() = 0;
@@ -165,6 +179,10 @@ public:
     // A close request of the user or the system (not the program's own
     // Unload); answering false refuses it and the window stays.
     std::function<bool()> CloseRequest;
+    // A request of the user, the shell or another program to minimise,
+    // restore, maximise, move or size the window, or to open its window menu;
+    // answering false refuses it. Unset: every request is granted.
+    std::function<bool(FrameRequest)> FrameRequested;
     // A press on the window's own background (no control under the pointer).
     std::function<void(MouseButton)> BackgroundMouseDown;
 };

@@ -26,7 +26,7 @@ Twips MoveBy(Panel& panel, Twips step) {
 
 void Form1::iButton1_Click() { window_->Unload(); }
 
-void Form1::iButton2_Click() { window_->Minimize(); }
+void Form1::iButton2_Click() { window_->SetState(WindowState::Minimized); }
 
 void Form1::iButton5_Click() {
     Timer2.SetEnabled(true);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/tab_order.h"
+
 namespace quorvel::testing {
 
 using layouts::ControlKind;
@@ -45,6 +47,10 @@ void FakeTextBox::UserPress(MouseButton button) {
     if (MouseDown) MouseDown(button);
 }
 
+void FakeTextBox::UserFocus() {
+    if (window_.Visible() && window_.Reachable(*this)) window_.focused = this;
+}
+
 void FakeTextBox::UserDrop(const DroppedFiles& files) {
     if (!state_.visible || !state_.enabled || !row_.dropTarget) return;
     if (FileDrop) FileDrop(files);
@@ -56,11 +62,68 @@ void FakeLabel::UserClick() {
 }
 
 void FakeButton::UserClick() {
-    if (!state_.visible || !state_.enabled || !window_.Visible()) return;
     // The click lands on whatever lies in front at the button's middle.
-    if (!window_.FrontmostAt(row_.container, state_.left + state_.width / 2, state_.top + state_.height / 2, this))
-        return;
+    if (!window_.Visible() || !window_.Reachable(*this)) return;
+    window_.focused = this;
     if (Click) Click();
+}
+
+Control* FakeWindow::ControlOf(const std::string& key) const {
+    if (auto it = buttons_.find(key); it != buttons_.end()) return it->second.get();
+    if (auto it = textBoxes_.find(key); it != textBoxes_.end()) return it->second.get();
+    if (auto it = panels_.find(key); it != panels_.end()) return it->second.get();
+    return nullptr;
+}
+
+bool FakeWindow::Reachable(const Control& control) const {
+    const ControlSpec* row = nullptr;
+    for (const auto& [key, spec] : specsByKey_)
+        if (ControlOf(key) == &control) row = spec;
+    if (!row || !control.Visible() || !control.Enabled()) return false;
+    Twips x = control.Left() + control.Width() / 2;
+    Twips y = control.Top() + control.Height() / 2;
+    if (!FrontmostAt(row->container, x, y, &control)) return false;
+    if (!row->container.empty()) {
+        const Control* panel = ControlOf(std::string(row->container));
+        if (!panel || !panel->Visible() || !panel->Enabled()) return false;
+        if (x < 0 || y < 0 || x >= panel->Width() || y >= panel->Height()) return false;
+        x += panel->Left();
+        y += panel->Top();
+        if (!FrontmostAt("", x, y, panel)) return false;
+    }
+    return x >= 0 && y >= 0 && x < ScaleWidth() && y < ScaleHeight();
+}
+
+std::vector<std::pair<const ControlSpec*, Control*>> FakeWindow::TabStops() const {
+    std::vector<std::pair<const ControlSpec*, Control*>> stops;
+    for (const auto& [key, row] : specsByKey_) {
+        if (row->tabIndex >= 0 && (row->kind == ControlKind::TextBox || row->kind == ControlKind::Button))
+            stops.emplace_back(row, ControlOf(key));
+    }
+    std::sort(stops.begin(), stops.end(),
+              [](const auto& a, const auto& b) { return a.first->tabIndex < b.first->tabIndex; });
+    return stops;
+}
+
+void FakeWindow::UserTab(bool backwards) {
+    const auto stops = TabStops();
+    std::optional<size_t> from;
+    for (size_t i = 0; i < stops.size(); ++i)
+        if (stops[i].second == focused) from = i;
+    const auto next = NextTabStop(stops.size(), from, backwards, [&](size_t i) { return Reachable(*stops[i].second); });
+    if (next) focused = stops[*next].second;
+}
+
+void FakeWindow::UserPressEnter() {
+    for (auto& [key, button] : buttons_) {
+        if (button.get() == focused && Reachable(*button) && button->Click) button->Click();
+    }
+}
+
+std::string FakeWindow::FocusedName() const {
+    for (const auto& [key, spec] : specsByKey_)
+        if (focused && ControlOf(key) == focused) return key;
+    return {};
 }
 
 bool FakeWindow::FrontmostAt(std::string_view container, Twips x, Twips y, const Control* control) const {
@@ -92,6 +155,7 @@ void FakeTimer::SetEnabled(bool enabled) {
 FakeWindow::FakeWindow(FakeToolkit& toolkit, const layouts::FormSpec& form)
     : toolkit_(toolkit), handle_(toolkit.nextHandle_++) {
     if (form.maximized) {
+        state = WindowState::Maximized;
         width_ = toolkit.screenWidth;
         height_ = toolkit.screenHeight;
     } else {
@@ -173,7 +237,7 @@ void FakeWindow::RaiseActivate() {
 void FakeWindow::Show() {
     if (destroyed) return;
     visible_ = true;
-    minimized = false;
+    if (state == WindowState::Minimized) state = WindowState::Normal;
     if (!shownOnce_ || sizeAtLastResize_[0] != width_ || sizeAtLastResize_[1] != height_) {
         sizeAtLastResize_[0] = width_;
         sizeAtLastResize_[1] = height_;
@@ -217,6 +281,20 @@ void FakeWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
     width_ = rect.width * tpp;
     height_ = rect.height * tpp;
     if (visible_) RaiseActivate();  // flags 0: the call also activates
+}
+
+void FakeWindow::PlaceBelow(const Window& above) {
+    placedBelow = &above;
+    ++placeBelowCalls;
+    topmost = static_cast<const FakeWindow&>(above).topmost;
+}
+
+bool FakeWindow::UserFrameRequest(FrameRequest request) {
+    if (destroyed || (FrameRequested && !FrameRequested(request))) return false;
+    if (request == FrameRequest::Minimize) state = WindowState::Minimized;
+    if (request == FrameRequest::Restore) state = WindowState::Normal;
+    if (request == FrameRequest::Maximize) state = WindowState::Maximized;
+    return true;
 }
 
 void FakeWindow::UserActivate() {

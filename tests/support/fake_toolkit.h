@@ -65,6 +65,8 @@ public:
     void UserType(std::u16string_view text);
     void UserPress(MouseButton button);
     void UserDrop(const DroppedFiles& files);
+    // A click into the field: it takes the focus when the click reaches it.
+    void UserFocus();
     int changeCount = 0;
 
 private:
@@ -129,8 +131,9 @@ public:
     void Show() override;
     void Hide() override;
     void Unload() override;
-    void Minimize() override { minimized = true; }
     bool Visible() const override { return visible_; }
+    WindowState State() const override { return state; }
+    void SetState(WindowState s) override { state = s; }
     Twips Left() const override { return left_; }
     Twips Top() const override { return top_; }
     Twips Width() const override { return width_; }
@@ -142,6 +145,7 @@ public:
     int32_t GetExStyle() const override { return exStyle; }
     void SetExStyle(int32_t style) override { exStyle = style; }
     void SetLayeredAlpha(uint8_t alpha) override { layeredAlpha = alpha; }
+    void PlaceBelow(const Window& above) override;
     void BeginCaptionDrag() override { ++captionDrags; }
 
     TextBox& TextBoxNamed(std::string_view name) override { return Find(textBoxes_, name); }
@@ -161,6 +165,17 @@ public:
     void UserActivate();
     void UserPressBackground(MouseButton button);
     void UserClose();
+    // A request from the window menu, the taskbar or another program; a
+    // granted one takes effect. Returns whether it was granted.
+    bool UserFrameRequest(FrameRequest request);
+    // The keyboard: Tab or Shift+Tab, and Enter or Space on the focused
+    // control (a button clicks).
+    void UserTab(bool backwards = false);
+    void UserPressEnter();
+    // Whether a mouse click at the control's middle reaches it: shown and
+    // enabled with its panel, inside its panel and the window, and in front.
+    bool Reachable(const Control& control) const;
+    std::string FocusedName() const;
     // The platform changes the window's size (maximising, a display change).
     void ResizeTo(Twips width, Twips height);
 
@@ -175,8 +190,11 @@ public:
 
     void RaiseActivate();
     bool destroyed = false;
-    bool minimized = false;
+    WindowState state = WindowState::Normal;
     bool topmost = false;
+    const Window* placedBelow = nullptr;  // the last PlaceBelow
+    int placeBelowCalls = 0;
+    Control* focused = nullptr;
     int32_t exStyle = 0;
     std::optional<uint8_t> layeredAlpha;
     int captionDrags = 0;
@@ -190,6 +208,9 @@ private:
         return *it->second;
     }
     std::string StackKey(const layouts::ControlSpec& row) const;
+    // The controls that take the focus, in tab order.
+    std::vector<std::pair<const layouts::ControlSpec*, Control*>> TabStops() const;
+    Control* ControlOf(const std::string& key) const;
 
     FakeToolkit& toolkit_;
     intptr_t handle_;

@@ -258,6 +258,8 @@ using PowerCommands = ProgramTest;
 
 TEST_F(PowerCommands, EachButtonStartsItsShutdownCommandMinimised) {
     Start();
+    Btn("iButton5").UserClick();
+    toolkit.Advance(8);
     Btn("iButton6").UserClick();
     Btn("iButton7").UserClick();
     Btn("iButton8").UserClick();

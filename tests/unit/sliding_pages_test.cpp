@@ -145,7 +145,7 @@ TEST_F(SlidingPages, InTheLockedModeThePowerAndAboutPagesStillOpen) {
 
 TEST_F(SlidingPages, TheWindowsOwnButtonsCloseAndMinimise) {
     Btn("iButton2").UserClick();
-    EXPECT_TRUE(Window1().minimized);
+    EXPECT_EQ(Window1().state, WindowState::Minimized);
     Btn("iButton1").UserClick();
     EXPECT_TRUE(Window1().destroyed);
     EXPECT_TRUE(toolkit.programEnded);

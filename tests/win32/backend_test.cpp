@@ -122,6 +122,7 @@ TEST_F(Backend, TypingIntoATextBoxRaisesChangeAndTheLimitHoldsForTyping) {
     TextBox& box = form->TextBoxNamed("Field");
     int changes = 0;
     box.Change = [&] { ++changes; };
+    form->Show();  // typing reaches only a field on the screen
     HWND edit = ChildWindowOf(box);
     for (wchar_t c : std::wstring(L"12345")) SendMessageW(edit, WM_CHAR, c, 1);
     EXPECT_EQ(box.Text(), u"123");

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/numbers.h"
+#include "platform/win32/form_window.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 #include "widgets/ibutton/property_bag.h"
@@ -383,14 +384,16 @@ LRESULT ButtonHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                              GetKeyState(VK_SHIFT) < 0);
                 return 0;
             }
-            button_->OnKeyDown(static_cast<int16_t>(wParam), KeyShiftState());
+            // Keys act only on a button the user sees and could click: one
+            // that kept the focus while a page slid over it acts no more.
+            if (ReachableInItsForm(hwnd_)) button_->OnKeyDown(static_cast<int16_t>(wParam), KeyShiftState());
             return message == WM_SYSKEYDOWN ? DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
         case WM_KEYUP:
         case WM_SYSKEYUP:
-            button_->OnKeyUp(static_cast<int16_t>(wParam), KeyShiftState());
+            if (ReachableInItsForm(hwnd_)) button_->OnKeyUp(static_cast<int16_t>(wParam), KeyShiftState());
             return message == WM_SYSKEYUP ? DefWindowProcW(hwnd_, message, wParam, lParam) : 0;
         case WM_CHAR:
-            if (wParam != L'\t') button_->OnKeyPress(static_cast<int16_t>(wParam));
+            if (wParam != L'\t' && ReachableInItsForm(hwnd_)) button_->OnKeyPress(static_cast<int16_t>(wParam));
             return 0;
         case WM_SETFOCUS: button_->OnFocusGained(); return 0;
         case WM_KILLFOCUS: button_->OnFocusLost(); return 0;

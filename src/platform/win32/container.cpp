@@ -28,6 +28,16 @@ void Container::InvalidateTwips(Twips left, Twips top, Twips width, Twips height
     if (!hwnd_) return;
     RECT r = PixelRectOf(left, top, width, height, form_.Tpp());
     InvalidateRect(hwnd_, &r, FALSE);
+    // The curtains over other monitors show the window's stretched picture.
+    if (static_cast<Container*>(&form_) == this) form_.InvalidateCurtains();
+}
+
+const Bitmap* Container::StretchedPicture() const {
+    for (const DrawnControlBase* control : drawn_) {
+        if (control->Shown())
+            if (const Bitmap* picture = control->StretchedPicture()) return picture;
+    }
+    return nullptr;
 }
 
 DrawnControlBase* Container::HitTest(POINT p) const {

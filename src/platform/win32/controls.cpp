@@ -148,6 +148,7 @@ public:
         picture_ = std::move(picture);
         Invalidate();
     }
+    const Bitmap* StretchedPicture() const override { return row_.stretch ? picture_.get() : nullptr; }
     void Draw(HDC dc) override {
         if (!picture_) return;
         const RECT rect = Rect();
@@ -426,6 +427,7 @@ private:
                     self->container_.form().TabFrom(hwnd, GetKeyState(VK_SHIFT) < 0);
                     return 0;
                 }
+                if (!self->container_.form().Reachable(hwnd)) return 0;
                 // Ctrl+A selects the whole text, as in the system's newer
                 // edit controls.
                 if (wParam == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
@@ -437,6 +439,16 @@ private:
                 // No beep for the keys the window or the field handles itself
                 // (Ctrl+A arrives as the character 1).
                 if (wParam == L'\t' || wParam == L'\r' || wParam == 0x1B || wParam == 0x01) return 0;
+                [[fallthrough]];
+            case WM_IME_CHAR:
+            case WM_PASTE:
+            case WM_CUT:
+            case WM_CLEAR:
+            case WM_UNDO:
+                // Typing reaches only a field the user sees and could click:
+                // one that kept the focus under a page, or on a page disabled
+                // during a lock, takes nothing.
+                if (!self->container_.form().Reachable(hwnd)) return 0;
                 return edit(hwnd, message, wParam, lParam);
             default: return edit(hwnd, message, wParam, lParam);
         }

@@ -43,6 +43,8 @@ public:
     virtual void Clicked() {}
     RECT Rect() const;
     bool Shown() const { return visible_; }
+    // The picture an image stretches over its box, if it is one that does.
+    virtual const Bitmap* StretchedPicture() const { return nullptr; }
     const layouts::ControlSpec& row() const { return row_; }
 
 protected:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/tab_order.h"
 #include "platform/win32/button_host.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/pictures.h"
@@ -30,7 +31,10 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     const int screenH = GetSystemMetrics(SM_CYSCREEN);
     const int x = form.centred ? (screenW - width) / 2 : 0;
     const int y = form.centred ? (screenH - height) / 2 : 0;
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    // No window menu and no maximise box: the window menu would minimise or
+    // shrink the curtain from the keyboard. A window of its own size can be
+    // minimised (its own button, the taskbar); the curtain cannot.
+    const DWORD style = WS_POPUP | WS_CLIPCHILDREN | (form.maximized ? 0 : WS_MINIMIZEBOX);
     const DWORD exStyle = (form.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW) | WS_EX_CONTROLPARENT;
     const std::wstring caption = WStr(form.caption);
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, x, y, width, height, nullptr, nullptr,
@@ -38,12 +42,14 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
+    if (form.coversEveryMonitor) curtains_ = std::make_unique<ExtraCurtains>(toolkit.instance(), *this);
     BuildControls();
     toolkit.FormCreated(this);
 }
 
 FormWindow::~FormWindow() {
     if (tooltip_) DestroyWindow(tooltip_);
+    curtains_.reset();
     if (hwnd_ && !destroyed_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         destroyed_ = true;
@@ -101,31 +107,41 @@ Timer& FormWindow::TimerNamed(std::string_view name) {
     return *it->second;
 }
 
-void FormWindow::TabFrom(HWND from, bool backwards) {
-    // Skip what the user cannot see: hidden or disabled controls and those of
-    // a page parked outside the window.
+bool FormWindow::Reachable(HWND child) const {
+    if (!IsWindowVisible(child)) return false;  // hidden, or in a hidden window
+    for (HWND h = child; h && h != hwnd_; h = GetParent(h)) {
+        if (!IsWindowEnabled(h)) return false;
+    }
+    RECT r;
+    GetWindowRect(child, &r);
+    const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT inForm = middle;
+    ScreenToClient(hwnd_, &inForm);
     RECT client;
     GetClientRect(hwnd_, &client);
-    auto usable = [&](HWND h) {
-        if (!IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
-        RECT r;
-        GetWindowRect(h, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        RECT overlap;
-        return IntersectRect(&overlap, &r, &client) != FALSE;
-    };
-    const int n = static_cast<int>(tabOrder_.size());
-    int at = backwards ? 0 : n - 1;  // from outside the order: start at either end
-    for (int i = 0; i < n; ++i)
-        if (tabOrder_[i].second == from) at = i;
-    for (int step = 1; step <= n; ++step) {
-        const int i = ((at + (backwards ? -step : step)) % n + n) % n;
-        const HWND target = tabOrder_[i].second;
-        if (!usable(target)) continue;
-        SetFocus(target);
-        if (IsTextBoxWindow(target)) SendMessageW(target, EM_SETSEL, 0, -1);
-        return;
+    if (!PtInRect(&client, inForm)) return false;  // a page parked outside, say
+    // Down from the window through whatever lies in front at that point.
+    HWND at = hwnd_;
+    for (;;) {
+        POINT local = middle;
+        ScreenToClient(at, &local);
+        HWND next = ChildWindowFromPointEx(at, local, CWP_SKIPINVISIBLE);
+        if (!next || next == at) break;
+        at = next;
     }
+    return at == child;
+}
+
+void FormWindow::TabFrom(HWND from, bool backwards) {
+    std::optional<size_t> at;
+    for (size_t i = 0; i < tabOrder_.size(); ++i)
+        if (tabOrder_[i].second == from) at = i;
+    const auto next =
+        NextTabStop(tabOrder_.size(), at, backwards, [this](size_t i) { return Reachable(tabOrder_[i].second); });
+    if (!next) return;
+    const HWND target = tabOrder_[*next].second;
+    SetFocus(target);
+    if (IsTextBoxWindow(target)) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 void FormWindow::RaiseActivate() {
@@ -165,6 +181,10 @@ void FormWindow::Show() {
         ShowWindow(hwnd_, form_.maximized && first ? SW_SHOWMAXIMIZED : SW_SHOW);
     SetForegroundWindow(hwnd_);
     inShow_ = false;
+    if (curtains_) {
+        curtains_->Show();
+        SetTimer(hwnd_, kMonitorTimer, kMonitorLookMs, nullptr);
+    }
     // The buttons on the screen now cut their frames (once, at their first show).
     for (auto& [name, control] : controls_) {
         if (ButtonHost* host = ButtonHostOf(*control)) host->Shown();
@@ -211,7 +231,13 @@ void FormWindow::MakeToolTips() {
     for (auto& [name, control] : controls_) AddToolTip(*control);
 }
 
-void FormWindow::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void FormWindow::Hide() {
+    ShowWindow(hwnd_, SW_HIDE);
+    if (curtains_) {
+        curtains_->Hide();
+        KillTimer(hwnd_, kMonitorTimer);
+    }
+}
 
 void FormWindow::Unload() {
     if (destroyed_) return;
@@ -222,8 +248,41 @@ void FormWindow::Unload() {
     DestroyWindow(hwnd_);
 }
 
-void FormWindow::Minimize() { ShowWindow(hwnd_, SW_MINIMIZE); }
 bool FormWindow::Visible() const { return !destroyed_ && IsWindowVisible(hwnd_); }
+
+WindowState FormWindow::State() const {
+    if (IsIconic(hwnd_)) return WindowState::Minimized;
+    if (IsZoomed(hwnd_)) return WindowState::Maximized;
+    return WindowState::Normal;
+}
+
+RECT FormWindow::MaximizedRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+void FormWindow::SetState(WindowState state) {
+    if (destroyed_) return;
+    switch (state) {
+        case WindowState::Minimized: ShowWindow(hwnd_, SW_MINIMIZE); return;
+        case WindowState::Normal:
+            // From minimised a window comes back in the state it had before,
+            // which may be maximised: a second step restores that too.
+            if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+            if (IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+            return;
+        case WindowState::Maximized: {
+            if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+            // Maximising through ShowWindow would activate the window: mark
+            // it maximised and give it the whole screen instead.
+            if (!IsZoomed(hwnd_)) SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | WS_MAXIMIZE);
+            const RECT full = MaximizedRect();
+            RECT r;
+            GetWindowRect(hwnd_, &r);
+            if (!EqualRect(&r, &full))
+                ::SetWindowPos(hwnd_, nullptr, full.left, full.top, full.right - full.left, full.bottom - full.top,
+                               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            return;
+        }
+    }
+}
 
 Twips FormWindow::Left() const {
     RECT r;
@@ -274,6 +333,11 @@ bool FormWindow::AlreadyOnTopAt(const PixelRect& rect, HWND box) const {
 }
 
 void FormWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
+    PlaceAt(where, rect);
+    if (curtains_) curtains_->FollowBand();
+}
+
+void FormWindow::PlaceAt(InsertAfter where, const PixelRect& rect) {
     if (where == InsertAfter::NoTopmost) {
         ::SetWindowPos(hwnd_, HWND_NOTOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
         return;
@@ -292,15 +356,71 @@ void FormWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
     if (GetForegroundWindow() != box) SetForegroundWindow(box);
 }
 
+void FormWindow::PlaceBelow(const Window& above) {
+    const HWND upper = reinterpret_cast<HWND>(above.Handle());
+    const bool topmost = (GetWindowLongW(upper, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    // Into or out of the band first: placing a window after one in another
+    // band does not move it across.
+    if (((GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) != topmost)
+        ::SetWindowPos(hwnd_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND next = GetWindow(upper, GW_HWNDNEXT);
+    while (next && !IsWindowVisible(next)) next = GetWindow(next, GW_HWNDNEXT);
+    if (next != hwnd_) ::SetWindowPos(hwnd_, upper, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (curtains_) curtains_->FollowBand();
+}
+
 int32_t FormWindow::GetExStyle() const { return GetWindowLongW(hwnd_, GWL_EXSTYLE); }
-void FormWindow::SetExStyle(int32_t style) { SetWindowLongW(hwnd_, GWL_EXSTYLE, style); }
-void FormWindow::SetLayeredAlpha(uint8_t alpha) { SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA); }
+void FormWindow::SetExStyle(int32_t style) {
+    SetWindowLongW(hwnd_, GWL_EXSTYLE, style);
+    if (curtains_ && !(style & WS_EX_LAYERED)) curtains_->SetAlpha(255);
+}
+void FormWindow::SetLayeredAlpha(uint8_t alpha) {
+    SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA);
+    if (curtains_) curtains_->SetAlpha(alpha);
+}
+
+std::vector<HWND> FormWindow::ExtraCurtainWindows() const {
+    return curtains_ ? curtains_->Windows() : std::vector<HWND>{};
+}
+
+void FormWindow::InvalidateCurtains() {
+    if (curtains_) curtains_->Invalidate();
+}
+
+void FormWindow::MonitorsChanged() {
+    if (!curtains_) return;
+    curtains_->Refresh();
+    // A maximised window keeps the whole primary monitor as it changes.
+    if (IsZoomed(hwnd_)) SetState(WindowState::Maximized);
+}
 
 void FormWindow::BeginCaptionDrag() {
     ReleaseCapture();
     POINT p;
     GetCursorPos(&p);
+    // The window's own move is not a request from outside.
+    inOwnDrag_ = true;
     SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+    inOwnDrag_ = false;
+}
+
+bool FormWindow::FrameRequestGranted(WPARAM command) {
+    FrameRequest request;
+    switch (command & 0xFFF0) {
+        case SC_MINIMIZE: request = FrameRequest::Minimize; break;
+        case SC_RESTORE: request = FrameRequest::Restore; break;
+        case SC_MAXIMIZE: request = FrameRequest::Maximize; break;
+        case SC_MOVE:
+            if (inOwnDrag_) return true;
+            request = FrameRequest::Move;
+            break;
+        case SC_SIZE: request = FrameRequest::Size; break;
+        case SC_KEYMENU:
+        case SC_MOUSEMENU: request = FrameRequest::Menu; break;
+        default: return true;
+    }
+    return !FrameRequested || FrameRequested(request);
 }
 
 LRESULT CALLBACK FormWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -326,9 +446,17 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) OnActivated();
             break;
         case WM_SIZE: OnSized(); break;
+        case WM_SYSCOMMAND:
+            if (!FrameRequestGranted(wParam)) return 0;
+            break;
+        case WM_DISPLAYCHANGE: MonitorsChanged(); break;
         case WM_TIMER:
             if (wParam == kAfterFirstPaintTimer) {
                 AfterFirstPaint();
+                return 0;
+            }
+            if (wParam == kMonitorTimer) {
+                MonitorsChanged();
                 return 0;
             }
             if (auto it = timers_.find(wParam); it != timers_.end() && it->second->Enabled() && it->second->Tick)
@@ -342,8 +470,9 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETMINMAXINFO: {
             // A maximised frameless window covers the whole screen, taskbar included.
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMaxPosition = {0, 0};
-            info->ptMaxSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+            const RECT full = MaximizedRect();
+            info->ptMaxPosition = {full.left, full.top};
+            info->ptMaxSize = {full.right - full.left, full.bottom - full.top};
             return 0;
         }
         case WM_LBUTTONDOWN:
@@ -365,6 +494,13 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (HandleContainerMessage(message, wParam, lParam, result)) return result;
     return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool ReachableInItsForm(HWND child) {
+    HWND root = GetAncestor(child, GA_ROOT);
+    if (!root || GetClassLongW(root, GCW_ATOM) != g_formClass) return true;
+    const auto* form = reinterpret_cast<const FormWindow*>(GetWindowLongPtrW(root, GWLP_USERDATA));
+    return form && form->Reachable(child);
 }
 
 void RelayToToolTips(const MSG& msg) {

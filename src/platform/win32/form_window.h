@@ -15,6 +15,7 @@
 
 #include "layouts/layout.h"
 #include "platform/toolkit.h"
+#include "platform/win32/curtains.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -35,6 +36,9 @@ public:
     void AddDrawn(DrawnControlBase* control) { drawn_.push_back(control); }
     void Restack(DrawnControlBase* control, bool toFront);
     void InvalidateTwips(Twips left, Twips top, Twips width, Twips height);
+    Colour BackColor() const { return backColor_; }
+    // The picture of the front shown image that stretches its picture, if any.
+    const Bitmap* StretchedPicture() const;
 
     // Shared container message handling; returns true when handled.
     bool HandleContainerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -59,8 +63,9 @@ public:
     void Show() override;
     void Hide() override;
     void Unload() override;
-    void Minimize() override;
     bool Visible() const override;
+    WindowState State() const override;
+    void SetState(WindowState state) override;
     Twips Left() const override;
     Twips Top() const override;
     Twips Width() const override;
@@ -72,6 +77,7 @@ public:
     int32_t GetExStyle() const override;
     void SetExStyle(int32_t style) override;
     void SetLayeredAlpha(uint8_t alpha) override;
+    void PlaceBelow(const Window& above) override;
     void BeginCaptionDrag() override;
 
     TextBox& TextBoxNamed(std::string_view name) override;
@@ -85,8 +91,16 @@ public:
     float Tpp() const;
     // The window's tool tips; none until the window has first been shown.
     HWND tooltip() const { return tooltip_; }
-    // Moves the keyboard focus to the next (or previous) control in tab order.
+    // Moves the keyboard focus to the next (or previous) control in tab order
+    // that a click could reach.
     void TabFrom(HWND from, bool backwards);
+    // Whether a mouse click at the middle of the child window would reach it:
+    // shown and enabled with everything it lies in, inside the window, and
+    // not covered by a page or another control of its stack.
+    bool Reachable(HWND child) const;
+    // The curtains over the other monitors (none for other windows).
+    std::vector<HWND> ExtraCurtainWindows() const;
+    void InvalidateCurtains();
     void RegisterTimer(UINT_PTR id, Timer* timer) { timers_[id] = timer; }
     UINT_PTR NextTimerId() { return nextTimerId_++; }
     // Called by the toolkit when the program's active form changes to this.
@@ -99,7 +113,17 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnActivated();
     bool AlreadyOnTopAt(const PixelRect& rect, HWND box) const;
+    void PlaceAt(InsertAfter where, const PixelRect& rect);
     void OnSized();
+    // A request of the window menu's kind (WM_SYSCOMMAND); false refuses it.
+    bool FrameRequestGranted(WPARAM command);
+    // The whole primary monitor: where the window lies when maximised.
+    static RECT MaximizedRect();
+    // Looks at the monitors again (a display change, or the periodic look
+    // while curtains are up: Wine sends no display change).
+    void MonitorsChanged();
+    static constexpr UINT_PTR kMonitorTimer = 0x7155;
+    static constexpr UINT kMonitorLookMs = 500;
     // Loads the common controls and makes the tool tip window with a tool for
     // every control that has a tip.
     void MakeToolTips();
@@ -119,6 +143,8 @@ private:
     bool inShow_ = false;
     bool activationPending_ = false;
     bool destroyed_ = false;
+    bool inOwnDrag_ = false;
+    std::unique_ptr<ExtraCurtains> curtains_;
     SIZE sizeAtLastResize_{-1, -1};
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
     std::map<std::string, std::unique_ptr<Timer>, std::less<>> timerControls_;
@@ -135,6 +161,9 @@ void RegisterWindowClasses(HINSTANCE instance);
 // rather than letting the tool tips subclass each window, keeps the price of
 // every message of those windows down under Wine.
 void RelayToToolTips(const MSG& msg);
+// Whether a click at the middle of a control's window would reach it in its
+// form (true for a window in none of the program's forms: nothing covers it).
+bool ReachableInItsForm(HWND child);
 
 }  // namespace quorvel::win32
 

@@ -1,0 +1,57 @@
+// The curtains over the monitors beside the primary one, for a window that
+// covers every monitor (the lock window covers the primary one itself). Each
+// shows the window's colour and stretched picture with its opacity, follows
+// it into and out of sight and of the topmost band, never takes the
+// activation and lets no click through.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvel::win32 {
+
+class Container;
+
+class ExtraCurtains {
+public:
+    // owner: the window they follow, which paints what they show.
+    ExtraCurtains(HINSTANCE instance, Container& owner);
+    ~ExtraCurtains();
+    ExtraCurtains(const ExtraCurtains&) = delete;
+    ExtraCurtains& operator=(const ExtraCurtains&) = delete;
+
+    void Show();
+    void Hide();
+    // Directly below the owner, in its band, without activation; nothing is
+    // done for a curtain that is already there.
+    void FollowBand();
+    void SetAlpha(uint8_t alpha);
+    void Invalidate();
+    // Looks at the monitors again: one curtain for each monitor but the
+    // primary, at its place and size; returns whether anything changed.
+    bool Refresh();
+    std::vector<HWND> Windows() const;
+
+private:
+    struct Curtain {
+        HWND hwnd = nullptr;
+        RECT rect{};
+    };
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND Make(const RECT& rect);
+    void Paint(HWND hwnd);
+
+    HINSTANCE instance_;
+    Container& owner_;
+    std::vector<Curtain> curtains_;
+    uint8_t alpha_ = 255;
+    bool shown_ = false;
+};
+
+// The rectangles of the monitors other than the primary one, in the order
+// the system lists them.
+std::vector<RECT> OtherMonitors();
+
+}  // namespace quorvel::win32
