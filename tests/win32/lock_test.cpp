@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/form1.h"
 #include "app/program.h"
 #include "lock/form2.h"
@@ -112,6 +115,219 @@ TEST_F(Lock, BeforeALockTheSetupWindowClosesOnRequest) {
     SendMessageW(form1, WM_CLOSE, 0, 0);
     gone = !IsWindow(form1);
     EXPECT_TRUE(gone);
+}
+
+// The window below another that is on the screen.
+HWND NextShown(HWND h) {
+    do h = GetWindow(h, GW_HWNDNEXT);
+    while (h && !IsWindowVisible(h));
+    return h;
+}
+
+bool Topmost(HWND h) { return (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+TEST_F(Lock, NeitherWindowHasAWindowMenuNorAMaximiseBox) {
+    LockWith(u"pw", u"255");
+    const LONG form1 = GetWindowLongW(Hwnd(setup().window()), GWL_STYLE);
+    const LONG lock = GetWindowLongW(Hwnd(program.LockWindow().window()), GWL_STYLE);
+    EXPECT_EQ(form1 & (WS_SYSMENU | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), WS_MINIMIZEBOX);
+    EXPECT_EQ(lock & (WS_SYSMENU | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
+}
+
+TEST_F(Lock, FrameRequestsAreRefusedDuringALockAndTheDesignedOnesGrantedBefore) {
+    HWND form1 = Hwnd(setup().window());
+    SendMessageW(form1, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    EXPECT_FALSE(IsZoomed(form1));
+    SendMessageW(form1, WM_SYSCOMMAND, SC_MINIMIZE, 0);  // the taskbar, before a lock
+    EXPECT_TRUE(IsIconic(form1));
+    SendMessageW(form1, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(form1));
+    Pump(50);
+
+    LockWith(u"pw", u"255");
+    HWND lock = Hwnd(program.LockWindow().window());
+    RECT before[2];
+    GetWindowRect(form1, &before[0]);
+    GetWindowRect(lock, &before[1]);
+    for (WPARAM command : {SC_MINIMIZE, SC_RESTORE, SC_MAXIMIZE, SC_SIZE, SC_MOVE, SC_KEYMENU, SC_MOUSEMENU}) {
+        for (HWND h : {form1, lock}) SendMessageW(h, WM_SYSCOMMAND, command, 0);
+        for (int i = 0; i < 2; ++i) {
+            HWND h = i == 0 ? form1 : lock;
+            RECT now;
+            GetWindowRect(h, &now);
+            EXPECT_TRUE(EqualRect(&now, &before[i])) << std::hex << command << " " << i;
+            EXPECT_FALSE(IsIconic(h)) << std::hex << command;
+        }
+        EXPECT_TRUE(IsZoomed(lock)) << std::hex << command;
+    }
+}
+
+TEST_F(Lock, AWindowMinimisedOrRestoredFromOutsideIsPutBackByTheNextTick) {
+    LockWith(u"pw", u"255");
+    HWND form1 = Hwnd(setup().window());
+    HWND lock = Hwnd(program.LockWindow().window());
+    RECT place;
+    GetWindowRect(form1, &place);
+    auto check = [&](const char* what) {
+        Pump(60);
+        RECT r;
+        GetWindowRect(lock, &r);
+        EXPECT_TRUE(IsZoomed(lock) && !IsIconic(lock)) << what;
+        EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN)) << what;
+        EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN)) << what;
+        GetWindowRect(form1, &r);
+        EXPECT_TRUE(IsWindowVisible(form1) && !IsIconic(form1) && EqualRect(&r, &place)) << what;
+        EXPECT_EQ(NextShown(form1), lock) << what;
+    };
+    ShowWindow(lock, SW_MINIMIZE);
+    check("curtain minimised");
+    ShowWindow(lock, SW_RESTORE);
+    check("curtain restored");
+    ShowWindow(form1, SW_MINIMIZE);
+    check("setup window minimised");
+    ShowWindow(form1, SW_HIDE);
+    check("setup window hidden");
+    // In the hidden state the lock window's own tick keeps it covering.
+    setup().iButton12.Click();
+    Pump(50);
+    ShowWindow(lock, SW_MINIMIZE);
+    Pump(60);
+    EXPECT_TRUE(IsZoomed(lock) && !IsIconic(lock));
+}
+
+TEST_F(Lock, TheCurtainStaysRightBelowTheSetupWindowUntilTheHiddenStateIsLeft) {
+    LockWith(u"pw", u"255");
+    HWND form1 = Hwnd(setup().window());
+    HWND lock = Hwnd(program.LockWindow().window());
+    // Another program's window, opened later in the topmost band.
+    HWND other = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"other", WS_POPUP, 0, 0, 200, 200,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(other, SW_SHOWNOACTIVATE);
+    Pump(60);
+    EXPECT_EQ(NextShown(form1), lock);
+    EXPECT_EQ(NextShown(lock), other);
+    // Leaving the hidden state takes the curtain out of the band for good.
+    setup().iButton12.Click();
+    Pump(50);
+    program.LockWindow().iButton1.Click();
+    Pump(60);
+    EXPECT_FALSE(Topmost(lock));
+    EXPECT_TRUE(Topmost(form1));
+    DestroyWindow(other);
+}
+
+TEST_F(Lock, EveryOtherMonitorGetsACurtainThatFollowsTheLockWindow) {
+    std::vector<RECT> monitors{{1280, 0, 2560, 800}, {-1024, 100, 0, 868}};
+    toolkit.monitors = [&] { return monitors; };
+    LockWith(u"pw", u"128");
+    Pump(60);
+    HWND lock = Hwnd(program.LockWindow().window());
+    auto curtains = [&] { return static_cast<FormWindow&>(program.LockWindow().window()).ExtraCurtainWindows(); };
+    ASSERT_EQ(curtains().size(), 2u);
+    HWND above = lock;
+    for (size_t i = 0; i < 2; ++i) {
+        HWND c = curtains()[i];
+        RECT r;
+        GetWindowRect(c, &r);
+        EXPECT_TRUE(EqualRect(&r, &monitors[i])) << i;
+        EXPECT_TRUE(IsWindowVisible(c) && Topmost(c)) << i;
+        EXPECT_EQ(Alpha(c), 128) << i;
+        EXPECT_NE(GetForegroundWindow(), c);
+        EXPECT_EQ(NextShown(above), c) << i;  // right below the lock window
+        above = c;
+    }
+    // A click on one brings nothing through, and does not activate it.
+    EXPECT_EQ(SendMessageW(curtains()[0], WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(lock), 0), MA_NOACTIVATEANDEAT);
+    // A monitor unplugged, another resized: covered again within a second.
+    monitors = {{1280, 0, 3200, 1080}};
+    Pump(700);
+    ASSERT_EQ(curtains().size(), 1u);
+    RECT r;
+    GetWindowRect(curtains()[0], &r);
+    EXPECT_TRUE(EqualRect(&r, &monitors[0]));
+    EXPECT_TRUE(IsWindowVisible(curtains()[0]));
+    // Out of the band with the lock window.
+    setup().iButton12.Click();
+    Pump(50);
+    program.LockWindow().iButton1.Click();
+    Pump(60);
+    EXPECT_FALSE(Topmost(curtains()[0]));
+}
+
+// Presses Tab (or Shift+Tab) where the focus is, as the keyboard would.
+void PressTab(bool backwards) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = backwards ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(Lock, TabReachesOnlyWhatAClickCouldReachAndKeysActOnlyThere) {
+    Form1& f = setup();
+    HWND form1 = Hwnd(f.window());
+    SetForegroundWindow(form1);
+    Pump(30);
+    // Everything a page covers, a stack buries or a parked page holds.
+    auto unreachable = [&](std::vector<Control*> controls) {
+        std::vector<HWND> out;
+        for (Control* c : controls) out.push_back(ChildWindowOf(*c));
+        return out;
+    };
+    auto visit = [&](HWND from, bool backwards) {
+        SetFocus(from);
+        std::vector<HWND> seen;
+        for (int i = 0; i < 30; ++i) {
+            PressTab(backwards);
+            seen.push_back(GetFocus());
+        }
+        return seen;
+    };
+    const std::vector<HWND> startHidden =
+        unreachable({&f.i1, &f.i2, &f.i4, &f.Text3, &f.Text4, &f.Text5, &f.iButton6, &f.iButton12});
+    for (bool backwards : {false, true}) {
+        const auto seen = visit(ChildWindowOf(f.Text1), backwards);
+        for (HWND h : startHidden) EXPECT_EQ(std::count(seen.begin(), seen.end(), h), 0) << backwards;
+        EXPECT_GT(std::count(seen.begin(), seen.end(), ChildWindowOf(f.iButton3)), 0);
+    }
+
+    // The settings page open over the passwords and the lock button.
+    f.Text1.SetText(u"pw");
+    f.Text2.SetText(u"pw");
+    f.iButton4.Click();
+    Pump(150);
+    ASSERT_EQ(f.Picture2.Left(), 0);
+    const std::vector<HWND> covered = unreachable({&f.Text1, &f.Text2, &f.iButton3, &f.i3, &f.i2, &f.i1});
+    for (bool backwards : {false, true}) {
+        const auto seen = visit(ChildWindowOf(f.Text3), backwards);
+        for (HWND h : covered) EXPECT_EQ(std::count(seen.begin(), seen.end(), h), 0) << backwards;
+        EXPECT_GT(std::count(seen.begin(), seen.end(), ChildWindowOf(f.i4)), 0);
+    }
+    // A covered button that kept the focus does nothing on Enter or Space.
+    SetFocus(ChildWindowOf(f.iButton3));
+    SendMessageW(ChildWindowOf(f.iButton3), WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(ChildWindowOf(f.iButton3), WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(ChildWindowOf(f.iButton3), WM_KEYUP, VK_SPACE, 0);
+    Pump(30);
+    EXPECT_FALSE(program.LockWindowExists());
+
+    // Locked, with the settings page still open: it takes no focus and no
+    // typing, and the buried "验证" is never reached.
+    f.iButton3.Click();
+    Pump(100);
+    SetForegroundWindow(form1);
+    Pump(30);
+    const std::vector<HWND> locked = unreachable({&f.iButton11, &f.Text3, &f.Text4, &f.Text5});
+    for (bool backwards : {false, true}) {
+        const auto seen = visit(ChildWindowOf(f.Text6), backwards);
+        for (HWND h : locked) EXPECT_EQ(std::count(seen.begin(), seen.end(), h), 0) << backwards;
+    }
+    HWND ns = ChildWindowOf(f.Text4);
+    SetFocus(ns);
+    for (wchar_t c : std::wstring(L"1234")) SendMessageW(ns, WM_CHAR, c, 1);
+    EXPECT_EQ(f.Text4.Text(), u"");
 }
 
 }  // namespace

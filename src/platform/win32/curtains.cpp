@@ -57,7 +57,8 @@ std::vector<RECT> OtherMonitors() {
     return rects;
 }
 
-ExtraCurtains::ExtraCurtains(HINSTANCE instance, Container& owner) : instance_(instance), owner_(owner) {
+ExtraCurtains::ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors)
+    : instance_(instance), owner_(owner), monitors_(std::move(monitors)) {
     RegisterCurtainClass(instance, &Procedure);
 }
 
@@ -80,7 +81,7 @@ HWND ExtraCurtains::Make(const RECT& rect) {
 }
 
 bool ExtraCurtains::Refresh() {
-    const std::vector<RECT> monitors = OtherMonitors();
+    const std::vector<RECT> monitors = monitors_();
     const bool same = monitors.size() == curtains_.size() &&
                       std::equal(monitors.begin(), monitors.end(), curtains_.begin(),
                                  [](const RECT& r, const Curtain& c) { return SameRect(r, c.rect); });

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quorvel::win32 {
@@ -16,8 +17,10 @@ class Container;
 
 class ExtraCurtains {
 public:
+    // The rectangles of the monitors to cover.
+    using MonitorList = std::function<std::vector<RECT>()>;
     // owner: the window they follow, which paints what they show.
-    ExtraCurtains(HINSTANCE instance, Container& owner);
+    ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors);
     ~ExtraCurtains();
     ExtraCurtains(const ExtraCurtains&) = delete;
     ExtraCurtains& operator=(const ExtraCurtains&) = delete;
@@ -45,6 +48,7 @@ private:
 
     HINSTANCE instance_;
     Container& owner_;
+    MonitorList monitors_;
     std::vector<Curtain> curtains_;
     uint8_t alpha_ = 255;
     bool shown_ = false;

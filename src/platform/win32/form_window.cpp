@@ -42,7 +42,8 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
-    if (form.coversEveryMonitor) curtains_ = std::make_unique<ExtraCurtains>(toolkit.instance(), *this);
+    if (form.coversEveryMonitor)
+        curtains_ = std::make_unique<ExtraCurtains>(toolkit.instance(), *this, toolkit.monitors);
     BuildControls();
     toolkit.FormCreated(this);
 }
@@ -467,6 +468,14 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Unload();
             return 0;
         case kMsgTabFrom: TabFrom(reinterpret_cast<HWND>(wParam), lParam != 0); return 0;
+        case WM_KEYDOWN:
+            // With the focus on the window itself (its control was hidden or
+            // disabled), Tab goes on to the first control in reach.
+            if (wParam == VK_TAB) {
+                TabFrom(nullptr, GetKeyState(VK_SHIFT) < 0);
+                return 0;
+            }
+            break;
         case WM_GETMINMAXINFO: {
             // A maximised frameless window covers the whole screen, taskbar included.
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

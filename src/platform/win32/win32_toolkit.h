@@ -13,6 +13,7 @@
 
 #include "layouts/layout.h"
 #include "platform/toolkit.h"
+#include "platform/win32/curtains.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -90,6 +91,9 @@ public:
     HWND MessageBoxOnTop() const;
     // The settings store's root key below HKEY_CURRENT_USER.
     std::wstring storeRoot = L"Software\\Quorvel";
+    // The monitors beside the primary one, which a window that covers every
+    // monitor covers with curtains of its own.
+    ExtraCurtains::MonitorList monitors = &OtherMonitors;
 
 private:
     HINSTANCE instance_;
