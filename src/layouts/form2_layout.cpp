@@ -8,9 +8,11 @@ namespace {
 using K = ControlKind;
 
 // The stored property bag of the "解锁" bar (see widgets/ibutton/property_bag.h).
+// Transparent: its rounded corners are the mask colour, so a background
+// picture shows there rather than the window's green.
 constexpr std::string_view kBagUnlock =
     "_extentx=5636\n_extenty=953\nbackpicture=@violet_bar\ncaption=解              锁\ncfont=宋体,9,400,0,0,0,134\n"
-    "cdrawmode=13\ncforecolor=0x80000012\n";
+    "cdrawmode=13\ncforecolor=0x80000012\ncbackstyle=0\n";
 
 constexpr ControlSpec kControls[] = {
     {.name = "iButton1",

@@ -114,6 +114,9 @@ ICON_GLYPH_HOVER = 0x555555
 HIDE_DIMMED_HEAD = 0x8C8C8C  # a few pixels of the hide arrow, disabled frames
 FOOTER_BUTTON_ROW = 256      # window row of the footer buttons' top edge
 
+# The colour a transparent button leaves out of its shape.
+MASK_COLOUR = 0xFF00FF
+
 # Wide bars: green on the setup window's body, violet on the lock window.
 WIDE_BAR_SIZE = (213, 36)
 WIDE_BAR_RADIUS = 5
@@ -127,7 +130,9 @@ VIOLET_BAR = {
     1: (0xB85BDE, 0x5000BD, 0xB999E5),
     2: (0xC273E3, 0x6B26C7, 0xCBB2EC),
     3: (0x9C4DBD, 0x4500A1, 0xA283D0),
-    "ground": 0x6DBD00,  # the lock window's background
+    # The mask colour: the bar is a transparent button, so its rounded
+    # corners show whatever lies beneath, the lock window's colour or picture.
+    "ground": MASK_COLOUR,
 }
 
 # Big tiles on the power page.
@@ -461,10 +466,13 @@ def window_background(grass):
 
 def page_background(window):
     """A page slid to the window's left edge covers window rows 40..249; it
-    repeats the window's art there and closes with the separator's colour."""
+    repeats the window's body there and closes with the separator's colour in
+    its bottom row alone, so that the line under an open page stays one pixel
+    (the window's own separator row lies under the page's body)."""
     w, h = PAGE_SIZE
     img = window.crop((0, PAGE_TOP, w, PAGE_TOP + h))
     draw = ImageDraw.Draw(img)
+    draw.line([(0, SEPARATOR_ROW - PAGE_TOP), (w - 1, SEPARATOR_ROW - PAGE_TOP)], fill=rgb(BODY))
     draw.line([(0, h - 1), (w - 1, h - 1)], fill=rgb(SEPARATOR))
     draw.line([(0, 0), (0, h - 1)], fill=rgb(WINDOW_OUTLINE))
     draw.line([(w - 1, 0), (w - 1, h - 1)], fill=rgb(WINDOW_OUTLINE))
@@ -686,15 +694,22 @@ def icon_strip(glyph, worn=None):
 
 def wide_bar_strip(palette):
     w, h = WIDE_BAR_SIZE
+    transparent = palette["ground"] == MASK_COLOUR
     frames = []
     for n in (1, 2, 3):
         face, outline, inner = palette[n]
-        img = Image.new("RGB", (w, h), rgb(palette["ground"]))
+        # A transparent bar's edge blends into its own outline, never into
+        # the mask colour: a blend would show as a pink speck.
+        img = Image.new("RGB", (w, h), rgb(outline if transparent else palette["ground"]))
+        shape = None
         for inset, colour in ((0, outline), (1, inner), (2, face)):
             m = mask((w, h), lambda d, k, i=inset: d.rounded_rectangle(
                 [i * k, i * k, (w - i) * k - 1, (h - i) * k - 1],
                 radius=(WIDE_BAR_RADIUS - i) * k, fill=255), sharp=True)
             fill(img, m, colour)
+            shape = shape or m
+        if transparent:
+            fill(img, shape.point(lambda v: 255 if v < 128 else 0), MASK_COLOUR)
         frames.append(img)
     return strip(frames + [frames[0].copy(), frames[0].copy()])
 
