@@ -79,13 +79,24 @@ class Program:
         except subprocess.TimeoutExpired:
             return False
 
-    def probe(self, command, argument):
+    def probe(self, command, *arguments):
         """Runs the Windows-side probe; returns its JSON lines as objects."""
         out = os.path.join(self.workdir, "probe.out")
-        subprocess.run(["wine", self.probe_exe, out, command, str(argument)], check=False,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        with open(out, encoding="utf-8") as f:
-            return [json.loads(line) for line in f if line.strip()]
+        for attempt in range(2):
+            done = subprocess.run(["wine", self.probe_exe, out, command, *[str(a) for a in arguments]], check=False,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            if done.returncode in (0, 1):  # 1: the command found no window or failed
+                break
+            print(f"the probe ended with {done.returncode} on {command} {arguments}", file=sys.stderr)
+        return read_json_lines(out)
+
+    def probe_in_background(self, label, command, *arguments):
+        """Starts the probe for a command that lasts (hook, redtop);
+        returns the process and the file its lines go to."""
+        out = os.path.join(self.workdir, f"{label}.out")
+        process = subprocess.Popen(["wine", self.probe_exe, out, command, *[str(a) for a in arguments]],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return process, out
 
     def set_stored(self, application, text):
         subprocess.run(["wine", "reg", "add", rf"HKCU\Software\Quorvel\{application}\APP", "/v", "TEXT", "/d",
@@ -105,6 +116,16 @@ class Program:
             self.process.kill()
             subprocess.run(["wineserver", "-k"], capture_output=True)
         shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def read_json_lines(path):
+    """The probe's lines so far (a line still being written is left out)."""
+    try:
+        with open(path, encoding="utf-8") as f:
+            lines = f.read().split("\n")
+    except FileNotFoundError:
+        return []
+    return [json.loads(line) for line in lines[:-1] if line.strip()]
 
 
 def screen_size():
@@ -164,33 +185,119 @@ class Keyboard:
         time.sleep(0.2)
 
 
-def run(scenarios):
-    """Runs the named scenario functions; prints a closing count line."""
+class XImage(ctypes.Structure):
+    """The leading fields of Xlib's XImage, as far as reading pixels needs."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
+                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
+
+
+class Area:
+    """Pixels of the screen as (r, g, b), addressed in screen coordinates."""
+
+    def __init__(self, left, top, width, height, rows):
+        self.left, self.top, self.width, self.height = left, top, width, height
+        self.rows = rows
+
+    def at(self, x, y):
+        return self.rows[y - self.top][x - self.left]
+
+    def colours(self):
+        return {pixel for row in self.rows for pixel in row}
+
+
+def grab(left, top, width, height):
+    """Reads what the screen shows (the root window with everything on it)
+    straight from the X server, as a user sees it: no window manager or
+    Win32 answer in between."""
+    xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                               ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+    xlib.XGetImage.restype = ctypes.POINTER(XImage)
+    xlib.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(None)
+    if not display:
+        raise AssertionError(f"cannot open the display {os.environ.get('DISPLAY')!r}")
+    try:
+        z_pixmap, all_planes = 2, 0xFFFFFFFF
+        image = xlib.XGetImage(display, xlib.XDefaultRootWindow(display), left, top, width, height, all_planes,
+                               z_pixmap)
+        if not image:
+            raise AssertionError(f"no image of {width}x{height} at {left},{top}")
+        try:
+            im = image.contents
+            if im.bits_per_pixel != 32:
+                raise AssertionError(f"{im.bits_per_pixel} bits per pixel: only 32 are read")
+            data = ctypes.string_at(im.data, im.bytes_per_line * im.height)
+            order = "little" if im.byte_order == 0 else "big"
+            masks = [(mask, (mask & -mask).bit_length() - 1) for mask in (im.red_mask, im.green_mask, im.blue_mask)]
+            rows = []
+            for y in range(im.height):
+                line = data[y * im.bytes_per_line:y * im.bytes_per_line + 4 * im.width]
+                row = []
+                for x in range(0, 4 * im.width, 4):
+                    value = int.from_bytes(line[x:x + 4], order)
+                    row.append(tuple((value & mask) >> shift for mask, shift in masks))
+                rows.append(row)
+        finally:
+            xlib.XDestroyImage(image)
+    finally:
+        xlib.XCloseDisplay(display)
+    return Area(left, top, width, height, rows)
+
+
+def pixel(x, y):
+    return grab(x, y, 1, 1).at(x, y)
+
+
+def options():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--probe")
     parser.add_argument("--nc", help="QuorvelNC.exe, for the recovery scenarios")
-    options = parser.parse_args()
-    os.makedirs(options.artifacts, exist_ok=True)
-    passed = failed = 0
-    for scenario in scenarios:
-        program = Program(options.exe, options.artifacts, scenario.__name__, options.probe)
-        program.nc_tool = options.nc
-        program.clear_settings()
+    parsed = parser.parse_args()
+    os.makedirs(parsed.artifacts, exist_ok=True)
+    return parsed
+
+
+def run_scenario(parsed, scenario, name=None):
+    """Runs one scenario on a fresh program; prints PASS or FAIL and returns
+    whether it passed."""
+    name = name or scenario.__name__
+    program = Program(parsed.exe, parsed.artifacts, name, parsed.probe)
+    program.nc_tool = parsed.nc
+    program.clear_settings()
+    try:
+        scenario(program)
+        print(f"PASS {name}", flush=True)
+        return True
+    except Exception:  # a failed scenario is reported and the next one runs
+        print(f"FAIL {name}", flush=True)
+        traceback.print_exc()
+        sys.stderr.flush()
         try:
-            scenario(program)
-            passed += 1
-            print(f"PASS {scenario.__name__}")
-        except Exception:  # a failed scenario is reported and the next one runs
-            failed += 1
-            print(f"FAIL {scenario.__name__}")
-            traceback.print_exc()
-            try:
-                program.screenshot("failure")
-            except Exception:
-                pass
-        finally:
-            program.stop()
+            program.screenshot("failure")
+        except Exception:
+            pass
+        return False
+    finally:
+        program.stop()
+
+
+def finish(passed, failed):
     print(f"e2e: {passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+def run(scenarios):
+    """Runs the named scenario functions; prints a closing count line."""
+    parsed = options()
+    results = [run_scenario(parsed, scenario) for scenario in scenarios]
+    finish(results.count(True), results.count(False))
