@@ -25,13 +25,18 @@ BUILD_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev g++-mingw-w64-
 # clang with its sanitizer and libFuzzer runtimes, for scripts/fuzz.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei python3 python3-pil libxtst6)
+# The end-to-end scenarios' other worlds: a real window manager, and Xorg's
+# dummy driver with xrandr for two monitors.
+WORLD_PACKAGES=(openbox xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
 # Starts a virtual X server on a free display and exports DISPLAY; it is
-# stopped when the calling script exits.
+# stopped when the calling script exits. -noreset: when the readiness check
+# leaves as the first client, the server would reset and turn the next client
+# away for a moment.
 start_virtual_display() {
     local n=90
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 1 50); do
@@ -48,8 +53,10 @@ stop_virtual_display() {
 }
 
 # Prepares the Wine prefix in $WINEPREFIX once. With "unmanaged", Wine
-# places its windows itself: on a virtual display there is no window manager,
-# and a managed window would wait two seconds for one at every hide.
+# places its windows itself: on a virtual display there is no window manager
+# (a managed window would wait two seconds for one at every hide), and on a
+# desktop the manager would stack the full-screen curtain above the unlock
+# row and leave its panels uncovered.
 ensure_wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "preparing the Wine prefix $WINEPREFIX"
