@@ -274,12 +274,13 @@ def run_scenario(parsed, scenario, name=None):
     program = Program(parsed.exe, parsed.artifacts, name, parsed.probe)
     program.nc_tool = parsed.nc
     program.clear_settings()
+    began = time.time()
     try:
         scenario(program)
-        print(f"PASS {name}", flush=True)
+        print(f"PASS {name} ({time.time() - began:.0f} s)", flush=True)
         return True
     except Exception:  # a failed scenario is reported and the next one runs
-        print(f"FAIL {name}", flush=True)
+        print(f"FAIL {name} ({time.time() - began:.0f} s)", flush=True)
         traceback.print_exc()
         sys.stderr.flush()
         try:
