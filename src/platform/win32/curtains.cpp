@@ -27,14 +27,38 @@ void RegisterCurtainClass(HINSTANCE instance, WNDPROC procedure) {
     RegisterClassExW(&curtain);
 }
 
+}  // namespace
+
 bool Topmost(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
-// The next window below that is on the screen.
 HWND NextShown(HWND hwnd) {
     HWND next = GetWindow(hwnd, GW_HWNDNEXT);
     while (next && !IsWindowVisible(next)) next = GetWindow(next, GW_HWNDNEXT);
     return next;
 }
+
+bool StackedBelow(HWND above, const std::vector<HWND>& windows) {
+    const bool topmost = Topmost(above);
+    for (HWND window : windows) {
+        if (Topmost(window) != topmost || NextShown(above) != window) return false;
+        above = window;
+    }
+    return true;
+}
+
+void StackBelow(HWND above, const std::vector<HWND>& windows) {
+    const HWND band = Topmost(above) ? HWND_TOPMOST : HWND_TOP;
+    constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    // What lies over `above` in its band, from `above` upwards.
+    std::vector<HWND> over{above};
+    for (HWND h = GetWindow(above, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV)) {
+        if (IsWindowVisible(h) && Topmost(h) == Topmost(above)) over.push_back(h);
+    }
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) SetWindowPos(*it, band, 0, 0, 0, 0, kOnlyOrder);
+    for (HWND h : over) SetWindowPos(h, band, 0, 0, 0, 0, kOnlyOrder);
+}
+
+namespace {
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -121,18 +145,26 @@ void ExtraCurtains::Hide() {
 }
 
 void ExtraCurtains::FollowBand() {
-    const bool topmost = Topmost(owner_.hwnd());
-    HWND above = owner_.hwnd();
-    for (const Curtain& curtain : curtains_) {
-        // Into or out of the band first: placing a window after one in
-        // another band does not move it across.
-        if (Topmost(curtain.hwnd) != topmost)
-            SetWindowPos(curtain.hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        if (shown_ && NextShown(above) != curtain.hwnd)
-            SetWindowPos(curtain.hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        above = curtain.hwnd;
+    const HWND owner = owner_.hwnd();
+    const bool topmost = Topmost(owner);
+    if (!shown_) {
+        // Hidden, only the band matters.
+        for (const Curtain& curtain : curtains_) {
+            if (Topmost(curtain.hwnd) != topmost)
+                SetWindowPos(curtain.hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        return;
     }
+    const std::vector<HWND> windows = Windows();
+    if (windows.empty() || StackedBelow(owner, windows)) return;
+    // Out of the band first: raising within a band does not leave it.
+    if (!topmost) {
+        for (HWND window : windows)
+            if (Topmost(window))
+                SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    StackBelow(owner, windows);
 }
 
 void ExtraCurtains::SetAlpha(uint8_t alpha) {

@@ -58,4 +58,16 @@ private:
 // the system lists them.
 std::vector<RECT> OtherMonitors();
 
+bool Topmost(HWND hwnd);
+// The next window below that is on the screen.
+HWND NextShown(HWND hwnd);
+// Whether the windows lie directly below `above`, in order, in its band.
+bool StackedBelow(HWND above, const std::vector<HWND>& windows);
+// Puts the windows directly below `above`, in order, in its band, without
+// activating any. Under Wine the X server's stacking follows a window only
+// when it comes to the top of the order, so each is raised to the top and
+// then `above`, and what lay over it, are raised over them again: the order
+// comes out the same for Windows and on the screen.
+void StackBelow(HWND above, const std::vector<HWND>& windows);
+
 }  // namespace quorvel::win32

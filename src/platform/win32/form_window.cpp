@@ -359,16 +359,15 @@ void FormWindow::PlaceAt(InsertAfter where, const PixelRect& rect) {
 
 void FormWindow::PlaceBelow(const Window& above) {
     const HWND upper = reinterpret_cast<HWND>(above.Handle());
-    const bool topmost = (GetWindowLongW(upper, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    // Into or out of the band first: placing a window after one in another
-    // band does not move it across.
-    if (((GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) != topmost)
-        ::SetWindowPos(hwnd_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    HWND next = GetWindow(upper, GW_HWNDNEXT);
-    while (next && !IsWindowVisible(next)) next = GetWindow(next, GW_HWNDNEXT);
-    if (next != hwnd_) ::SetWindowPos(hwnd_, upper, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (curtains_) curtains_->FollowBand();
+    std::vector<HWND> stack{hwnd_};
+    if (curtains_) {
+        const auto extra = curtains_->Windows();
+        stack.insert(stack.end(), extra.begin(), extra.end());
+    }
+    if (StackedBelow(upper, stack)) return;
+    if (!Topmost(upper) && Topmost(hwnd_))
+        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    StackBelow(upper, stack);
 }
 
 int32_t FormWindow::GetExStyle() const { return GetWindowLongW(hwnd_, GWL_EXSTYLE); }
