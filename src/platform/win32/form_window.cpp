@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/tab_order.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/button_host.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/pictures.h"
@@ -143,6 +144,10 @@ void FormWindow::TabFrom(HWND from, bool backwards) {
     const HWND target = tabOrder_[*next].second;
     SetFocus(target);
     if (IsTextBoxWindow(target)) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+void FormWindow::RetryTimers() {
+    for (auto& [id, timer] : timers_) timer->Retry();
 }
 
 void FormWindow::RaiseActivate() {
@@ -424,24 +429,12 @@ bool FormWindow::FrameRequestGranted(WPARAM command) {
     return !FrameRequested || FrameRequested(request);
 }
 
-LRESULT CALLBACK FormWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->Attach(hwnd);
-    }
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->destroyed_ = true;
-        self->toolkit_.FormDestroyed(self);
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
+void FormWindow::Detached(HWND) {
+    destroyed_ = true;
+    toolkit_.FormDestroyed(this);
 }
 
-LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FormWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) OnActivated();
@@ -452,6 +445,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DISPLAYCHANGE: MonitorsChanged(); break;
         case WM_TIMER:
+            toolkit_.RetryTimers();
             if (wParam == kAfterFirstPaintTimer) {
                 AfterFirstPaint();
                 return 0;
@@ -527,14 +521,14 @@ void RegisterWindowClasses(HINSTANCE instance) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof form;
     form.style = CS_DBLCLKS;
-    form.lpfnWndProc = &FormWindow::Procedure;
+    form.lpfnWndProc = &WindowProcedure<FormWindow>;
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     form.lpszClassName = kFormClass;
     g_formClass = RegisterClassExW(&form);
     WNDCLASSEXW panel{};
     panel.cbSize = sizeof panel;
-    panel.lpfnWndProc = &PanelProcedure;
+    panel.lpfnWndProc = PanelProcedure();
     panel.hInstance = instance;
     panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     panel.lpszClassName = kPanelClass;
