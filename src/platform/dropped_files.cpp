@@ -23,8 +23,7 @@ std::vector<std::u16string> ReadDroppedFileList(std::span<const uint8_t> block, 
     std::u16string text;
     if (wide) {
         text.resize(list.size() / 2);
-        for (size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<char16_t>(list[2 * i] | list[2 * i + 1] << 8);
+        for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(list[2 * i] | list[2 * i + 1] << 8);
     } else if (narrow) {
         // Converted whole: the zeros between the paths stay zeros.
         text = narrow(std::string_view(reinterpret_cast<const char*>(list.data()), list.size()));

@@ -418,9 +418,7 @@ private:
         };
         MouseButton button{};
         switch (message) {
-            case WM_DESTROY:
-                self->StopDrops();
-                return edit(hwnd, message, wParam, lParam);
+            case WM_DESTROY: self->StopDrops(); return edit(hwnd, message, wParam, lParam);
             case WM_LBUTTONDOWN: button = MouseButton::Left; break;
             case WM_RBUTTONDOWN: button = MouseButton::Right; break;
             case WM_MBUTTONDOWN: button = MouseButton::Middle; break;

@@ -42,6 +42,7 @@ private:
         HWND hwnd = nullptr;
         RECT rect{};
     };
+
 public:
     // For the window procedure (guard.h).
     void Attached(HWND) {}

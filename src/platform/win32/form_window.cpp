@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "platform/tab_order.h"
-#include "platform/win32/guard.h"
 #include "platform/win32/button_host.h"
 #include "platform/win32/controls.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 

@@ -31,8 +31,8 @@ void ReportFailure(const char* call) noexcept {
         wchar_t* text = nullptr;
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        std::wstring line = L"QuorvelLock: " + Wide(call) + L": " +
-                            (text ? std::wstring(text) : L"error " + std::to_wstring(error));
+        std::wstring line =
+            L"QuorvelLock: " + Wide(call) + L": " + (text ? std::wstring(text) : L"error " + std::to_wstring(error));
         if (text) LocalFree(text);
         while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
         line += L"\n";
