@@ -68,8 +68,9 @@ ButtonHost::ButtonHost(Win32Toolkit& toolkit,
     if (row.visible) style |= WS_VISIBLE;
     if (row.tabIndex >= 0) style |= WS_TABSTOP;
     // The window's text is the tool tip, what a screen reader says.
-    CreateWindowExW(0, kButtonClass, WStr(row.toolTip).c_str(), style, Px(row.left), Px(row.top), Px(row.width),
-                    Px(row.height), parent, nullptr, toolkit.instance(), this);
+    if (!CreateWindowExW(0, kButtonClass, WStr(row.toolTip).c_str(), style, Px(row.left), Px(row.top), Px(row.width),
+                         Px(row.height), parent, nullptr, toolkit.instance(), this))
+        ReportFailure("CreateWindowExW (a button)");
     RecreateImage();
     button_ = std::make_unique<IButton>(*this);
     if (resolve) {

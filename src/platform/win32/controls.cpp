@@ -327,6 +327,7 @@ public:
         const std::wstring text = WStr(row.text);
         HWND hwnd = CreateWindowExW(0, L"EDIT", text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                     container.hwnd(), nullptr, container.form().toolkit().instance(), nullptr);
+        if (!hwnd) ReportFailure("CreateWindowExW (a text box)");
         Attach(hwnd);
         TextBoxes().emplace_back(hwnd, this);
         lastText_ = row.text;
@@ -497,6 +498,7 @@ Win32Panel::Win32Panel(Container& container, const ControlSpec& row) : ChildCont
     HWND hwnd =
         CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                         container.hwnd(), nullptr, container.form().toolkit().instance(), inner_.get());
+    if (!hwnd) ReportFailure("CreateWindowExW (a panel)");
     Attach(hwnd);
     if (!row.enabled) EnableWindow(hwnd, FALSE);
 }

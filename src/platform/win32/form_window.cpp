@@ -231,7 +231,10 @@ void FormWindow::MakeToolTips() {
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit_.instance(), nullptr);
-    if (!tooltip_) return;
+    if (!tooltip_) {
+        ReportFailure("CreateWindowExW (the tool tips)");
+        return;
+    }
     // Tool tips speak Chinese: give them the window's CJK font.
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.Font(*form_.font)), FALSE);
     for (auto& [name, control] : controls_) AddToolTip(*control);
