@@ -12,6 +12,7 @@
 
 #include "lock/keyboard_filter.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/pictures.h"
 #include "platform/win32/scoped.h"
 #include "platform/win32/win32_toolkit.h"
 #include "pump.h"
@@ -391,6 +392,24 @@ TEST_F(Backend, APictureStillShownIsReadAgainOnlyWhenItsFileChanged) {
     EXPECT_FALSE(toolkit.LoadPicture(path, use).has_value());
 }
 
+TEST_F(Backend, DevicesAreNeverPicturesAndSizesBeyondAnyBufferAreRefused) {
+    for (const char16_t* device : {u"\\\\.\\PhysicalDrive0", u"\\\\?\\C:\\a.jpg", u"//./CON"}) {
+        EXPECT_FALSE(toolkit.LoadPicture(device).has_value());
+        EXPECT_TRUE(IsDevicePath(device));
+    }
+    EXPECT_FALSE(IsDevicePath(u"C:\\a.jpg"));
+    EXPECT_TRUE(IsNetworkPath(u"\\\\server\\share\\a.jpg"));
+    EXPECT_FALSE(IsNetworkPath(u"C:\\a.jpg"));
+    struct Size {
+        uint64_t width, height;
+        bool fits;
+    };
+    for (const Size& s :
+         {Size{3840, 2160, true}, Size{1, 1, true}, Size{0, 10, false}, Size{uint64_t{1} << 31, 1, false},
+          Size{65536, 65536, false}, Size{UINT32_MAX, UINT32_MAX, false}})
+        EXPECT_EQ(PixelBufferFits(s.width, s.height), s.fits) << s.width << " x " << s.height;
+}
+
 TEST_F(Backend, PicturesDecodeFromBmpAndJpegAndEveryFailureIsReported) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const auto bmp = TempFile(L"quorvel 图片 test.bmp");
@@ -493,6 +512,23 @@ TEST_F(Backend, TheKeyboardFilterSwallowsItsKeysUntilItIsRemoved) {
     Press(VK_LCONTROL);
     Pump(300);
     EXPECT_EQ(g_seenByEarlierHook, std::vector<DWORD>{VK_LCONTROL});
+    UnhookWindowsHookEx(earlier);
+}
+
+bool ThrowingFilter(int32_t, uint32_t, const void*) { throw std::runtime_error("a filter at fault"); }
+
+TEST_F(Backend, AKeyboardFilterAtFaultPassesEveryKeyOn) {
+    auto form = toolkit.CreateForm(kOtherForm);
+    form->Show();
+    HHOOK earlier = SetWindowsHookExW(WH_KEYBOARD_LL, &EarlierHook, GetModuleHandleW(nullptr), 0);
+    ASSERT_NE(earlier, nullptr);
+    const HookHandle hook = toolkit.InstallKeyboardFilter(&ThrowingFilter);
+    ASSERT_NE(hook, 0);
+    g_seenByEarlierHook.clear();
+    for (int vk : {VK_LCONTROL, int('A')}) Press(static_cast<WORD>(vk));
+    Pump(300);
+    EXPECT_EQ(g_seenByEarlierHook, (std::vector<DWORD>{VK_LCONTROL, 'A'}));
+    toolkit.RemoveKeyboardFilter(hook);
     UnhookWindowsHookEx(earlier);
 }
 

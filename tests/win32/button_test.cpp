@@ -138,6 +138,41 @@ TEST_F(ButtonWindow, ADoubleClickRaisesOneClickAndOneDoubleClick) {
     EXPECT_EQ(doubles, 1);
 }
 
+TEST_F(ButtonWindow, OnlyAReleaseThatEndsAPressBegunOnItCountsAndALostCaptureEndsThePress) {
+    auto host = Make(kOpaque);
+    HWND h = host->hwnd();
+    int clicks = 0, ups = 0;
+    host->button().Click = [&] { ++clicks; };
+    host->button().MouseUp = [&](int16_t&, int16_t&, float&, float&) { ++ups; };
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    // Lone releases, as another program may post them, or a drag from
+    // elsewhere released here.
+    for (UINT release : {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP}) SendMessageW(h, release, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(ups, 1);
+
+    // Another window takes the mouse in the middle of a press.
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EXPECT_EQ(Centre(*host), Frame(2));
+    SetCapture(parent_);
+    EXPECT_FALSE(host->button().Pressed());
+    EXPECT_FALSE(host->button().Hovering());
+    EXPECT_EQ(Centre(*host), Frame(0));
+    ReleaseCapture();
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(clicks, 1);
+
+    // A right or middle press takes no focus and changes nothing of the look.
+    SetFocus(parent_);
+    const uint32_t before = Centre(*host);
+    for (UINT press : {WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
+        SendMessageW(h, press, 0, MAKELPARAM(10, 10));
+        EXPECT_NE(GetFocus(), h);
+        EXPECT_EQ(Centre(*host), before);
+    }
+}
+
 TEST_F(ButtonWindow, ATransparentButtonIsShapedByItsFrameLeavingTheMaskColourOut) {
     auto host = Make(kTransparent);
     HRGN region = CreateRectRgn(0, 0, 0, 0);

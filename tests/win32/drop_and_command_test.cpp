@@ -32,7 +32,10 @@ const layouts::FormSpec kDropForm{.name = "Drop",
 // Dragged data holding either a file list or plain text.
 class DataObject final : public IDataObject {
 public:
-    DataObject(CLIPFORMAT format, HGLOBAL data) : format_(format), data_(data) {}
+    // medium: how the data is handed over; another program may hand a list
+    // over in a stream although global memory was asked for.
+    DataObject(CLIPFORMAT format, HGLOBAL data, DWORD medium = TYMED_HGLOBAL)
+        : format_(format), data_(data), medium_(medium) {}
     virtual ~DataObject() { GlobalFree(data_); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (riid == IID_IUnknown || riid == IID_IDataObject) {
@@ -56,9 +59,13 @@ public:
         memcpy(GlobalLock(copy), GlobalLock(data_), size);
         GlobalUnlock(copy);
         GlobalUnlock(data_);
+        medium->pUnkForRelease = nullptr;
+        if (medium_ == TYMED_ISTREAM) {
+            medium->tymed = TYMED_ISTREAM;
+            return CreateStreamOnHGlobal(copy, TRUE, &medium->pstm);
+        }
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = copy;
-        medium->pUnkForRelease = nullptr;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
@@ -84,6 +91,7 @@ public:
 private:
     CLIPFORMAT format_;
     HGLOBAL data_;
+    DWORD medium_;
     ULONG refs_ = 1;
 };
 
@@ -148,8 +156,8 @@ protected:
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         Pump(50);
     }
-    void Drag(CLIPFORMAT format, HGLOBAL data) {
-        auto* object = new DataObject(format, data);
+    void Drag(CLIPFORMAT format, HGLOBAL data, DWORD medium = TYMED_HGLOBAL) {
+        auto* object = new DataObject(format, data, medium);
         DropSource source;
         DWORD effect = 0;
         DoDragDrop(object, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
@@ -188,6 +196,20 @@ TEST_F(Drop, NarrowListsAreReadAndMalformedListsGiveOnlyWhatLiesWithinTheBlock) 
     EXPECT_EQ(drops[4], Paths{});
 }
 
+TEST_F(Drop, AListOutsideGlobalMemoryIsNoListAndAFailingHandlerLeavesTheFieldTakingDrops) {
+    Drag(CF_HDROP, FileList({L"C:\\a.jpg"}), TYMED_ISTREAM);
+    box->FileDrop = [this](const DroppedFiles& files) {
+        drops.push_back(files);
+        throw std::runtime_error("a handler at fault");
+    };
+    Drag(CF_HDROP, FileList({L"C:\\b.jpg"}));
+    box->FileDrop = [this](const DroppedFiles& files) { drops.push_back(files); };
+    Drag(CF_HDROP, FileList({L"C:\\c.jpg"}));
+    ASSERT_EQ(drops.size(), 3u);
+    EXPECT_FALSE(drops[0].has_value());
+    EXPECT_EQ(drops[2], std::vector<std::u16string>{u"C:\\c.jpg"});
+}
+
 TEST_F(Drop, PlainTextArrivesAsADropWithNoList) {
     Drag(CF_UNICODETEXT, PlainText(L"just some text"));
     ASSERT_EQ(drops.size(), 1u);
@@ -215,6 +237,46 @@ TEST(Commands, RunCommandStartsWithTheRequestedShowStateWithoutWaiting) {
         PostMessageW(notepad, WM_CLOSE, 0, 0);
         for (int i = 0; i < 100 && IsWindow(notepad); ++i) Pump(50);
     }
+}
+
+// A folder of someone else's holding a shutdown.bat and a notepad.exe, made
+// the current folder: a bare command name never runs what it holds.
+TEST(Commands, BareNamesRunFromTheSystemFolderNeverFromThePlantedOnes) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring planted = std::wstring(temp) + L"quorvel-planted";
+    CreateDirectoryW(planted.c_str(), nullptr);
+    const std::wstring marker = planted + L"\\ran.txt";
+    DeleteFileW(marker.c_str());
+    const std::string script = "@echo planted> \"" + std::string(marker.begin(), marker.end()) + "\"\r\n";
+    HANDLE bat =
+        CreateFileW((planted + L"\\shutdown.bat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(bat, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(bat, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
+    CloseHandle(bat);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    CopyFileW((std::wstring(system) + L"\\hostname.exe").c_str(), (planted + L"\\notepad.exe").c_str(), FALSE);
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    SetCurrentDirectoryW(planted.c_str());
+
+    const auto notepad = ResolveCommand(L"notepad.exe C:\\a.txt");
+    ASSERT_TRUE(notepad.has_value());
+    EXPECT_EQ(_wcsicmp(notepad->program.c_str(), (std::wstring(system) + L"\\notepad.exe").c_str()), 0);
+    EXPECT_EQ(_wcsicmp(notepad->folder.c_str(), system), 0);
+    EXPECT_FALSE(ResolveCommand(L"no-such-program-quorvel.exe").has_value());
+
+    Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+    ASSERT_TRUE(toolkit.RunCommand(u"Cmd.exe /c shutdown -?", kShowMinimizedFocus));
+    Pump(3000);
+    EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted shutdown.bat ran";
+
+    SetCurrentDirectoryW(before);
+    for (const wchar_t* name : {L"\\shutdown.bat", L"\\notepad.exe", L"\\ran.txt"})
+        DeleteFileW((planted + name).c_str());
+    RemoveDirectoryW(planted.c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "base/numbers.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 #include "widgets/ibutton/property_bag.h"
@@ -67,8 +68,9 @@ ButtonHost::ButtonHost(Win32Toolkit& toolkit,
     if (row.visible) style |= WS_VISIBLE;
     if (row.tabIndex >= 0) style |= WS_TABSTOP;
     // The window's text is the tool tip, what a screen reader says.
-    CreateWindowExW(0, kButtonClass, WStr(row.toolTip).c_str(), style, Px(row.left), Px(row.top), Px(row.width),
-                    Px(row.height), parent, nullptr, toolkit.instance(), this);
+    if (!CreateWindowExW(0, kButtonClass, WStr(row.toolTip).c_str(), style, Px(row.left), Px(row.top), Px(row.width),
+                         Px(row.height), parent, nullptr, toolkit.instance(), this))
+        ReportFailure("CreateWindowExW (a button)");
     RecreateImage();
     button_ = std::make_unique<IButton>(*this);
     if (resolve) {
@@ -279,7 +281,9 @@ void ButtonHost::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN: {
             const int16_t b = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
-            if (GetFocus() != hwnd_) SetFocus(hwnd_);
+            // Only the left button activates: a right or middle press takes
+            // no focus (whose rectangle would change the look).
+            if (b == 1 && GetFocus() != hwnd_) SetFocus(hwnd_);
             SetCapture(hwnd_);
             pressedButtons_ |= b;
             suppressClick_ = false;
@@ -310,6 +314,9 @@ void ButtonHost::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONUP:
         case WM_MBUTTONUP: {
             const int16_t b = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+            // A release ends a press only where the press began: a lone
+            // release (posted, or a drag from elsewhere) is no click.
+            if (!(pressedButtons_ & b)) break;
             pressedButtons_ &= ~b;
             if (pressedButtons_ == 0 && GetCapture() == hwnd_) ReleaseCapture();
             button_->OnMouseUp(b, shift, x, y);
@@ -325,23 +332,10 @@ void ButtonHost::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT CALLBACK ButtonHost::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ButtonHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<ButtonHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        if (self) self->hwnd_ = nullptr;
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    if (!self || !self->button_) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT ButtonHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ButtonHost::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The button is made just after its window, which gets a few messages
+    // first.
+    if (!button_) return DefWindowProcW(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_PAINT: {
             // Shows the retained image; the button never draws on an expose.
@@ -398,7 +392,12 @@ LRESULT ButtonHost::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS: button_->OnFocusGained(); return 0;
         case WM_KILLFOCUS: button_->OnFocusLost(); return 0;
         case WM_CAPTURECHANGED:
-            if (reinterpret_cast<HWND>(lParam) != hwnd_) pressedButtons_ = 0;
+            // Another window took the mouse in the middle of a press.
+            if (reinterpret_cast<HWND>(lParam) != hwnd_ && pressedButtons_) {
+                pressedButtons_ = 0;
+                suppressClick_ = false;
+                button_->OnPressLost();
+            }
             return 0;
         default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
@@ -408,7 +407,7 @@ void RegisterButtonClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &ButtonHost::Procedure;
+    wc.lpfnWndProc = &WindowProcedure<ButtonHost>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.lpszClassName = kButtonClass;

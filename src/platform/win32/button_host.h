@@ -65,10 +65,12 @@ public:
     void SetDrawMode(int16_t drawMode) override;
     void PropertyChanged(std::string_view) override {}
 
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // For the window procedure (guard.h).
+    void Attached(HWND hwnd) { hwnd_ = hwnd; }
+    void Detached(HWND) { hwnd_ = nullptr; }
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RecreateImage();
     void ApplyShape();
     // Sizes the window in pixels; an absent side keeps its size.

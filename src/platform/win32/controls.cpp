@@ -12,8 +12,10 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/dropped_files.h"
 #include "platform/win32/button_host.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -244,36 +246,15 @@ protected:
     std::wstring tipText_;
 };
 
-// The paths of a dropped file list (a DROPFILES block: a header, then the
-// paths, each ending in a zero, and one more zero). Read here rather than
-// through the shell, whose library the program would otherwise load at
-// start-up for this alone; every read stays within the block.
+// The paths of a dropped file list, narrow ones in the system's code page.
 std::vector<std::u16string> FileList(const BYTE* block, size_t size) {
-    std::vector<std::u16string> paths;
-    DROPFILES header;
-    if (size < sizeof header) return paths;
-    std::memcpy(&header, block, sizeof header);
-    if (header.pFiles < sizeof header || header.pFiles >= size) return paths;
-    const auto* list = block + header.pFiles;
-    const size_t bytes = size - header.pFiles;
-    std::wstring text;
-    if (header.fWide) {
-        text.resize(bytes / sizeof(wchar_t));
-        std::memcpy(text.data(), list, text.size() * sizeof(wchar_t));
-    } else {
-        // Converted whole: the zeros between the paths stay zeros.
-        const int length = static_cast<int>(std::min<size_t>(bytes, INT_MAX));
-        text.resize(static_cast<size_t>(length));
+    return ReadDroppedFileList(std::span<const uint8_t>(block, size), [](std::string_view narrow) {
+        const int length = static_cast<int>(std::min<size_t>(narrow.size(), INT_MAX));
+        std::wstring text(static_cast<size_t>(length), L'\0');
         text.resize(static_cast<size_t>(
-            MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(list), length, text.data(), length)));
-    }
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = std::min(text.find(L'\0', start), text.size());
-        if (end == start) break;
-        paths.push_back(U16(std::wstring_view(text).substr(start, end - start)));
-        start = end + 1;
-    }
-    return paths;
+            std::max(MultiByteToWideChar(CP_ACP, 0, narrow.data(), length, text.data(), length), 0)));
+        return U16(text);
+    });
 }
 
 // The OLE drop target of a text box: a drop of files hands over their paths
@@ -306,19 +287,27 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-        *effect = DROPEFFECT_COPY;
+    // A call from another program, through COM: nothing thrown may leave it.
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) noexcept override {
+        if (effect) *effect = DROPEFFECT_COPY;
         DroppedFiles files;
         FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
         STGMEDIUM medium{};
         if (data && SUCCEEDED(data->GetData(&format, &medium))) {
-            if (const void* drop = GlobalLock(medium.hGlobal)) {
-                files = FileList(static_cast<const BYTE*>(drop), GlobalSize(medium.hGlobal));
-                GlobalUnlock(medium.hGlobal);
+            // Only a list in global memory is a list: a stream or a file of
+            // another program's choosing is a drop with no list.
+            if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
+                if (const void* drop = GlobalLock(medium.hGlobal)) {
+                    Guarded("reading a dropped file list",
+                            [&] { files = FileList(static_cast<const BYTE*>(drop), GlobalSize(medium.hGlobal)); });
+                    GlobalUnlock(medium.hGlobal);
+                }
             }
             ReleaseStgMedium(&medium);
         }
-        if (box_.FileDrop) box_.FileDrop(files);
+        Guarded("a file dropped on a text box", [&] {
+            if (box_.FileDrop) box_.FileDrop(files);
+        });
         return S_OK;
     }
 
@@ -338,6 +327,7 @@ public:
         const std::wstring text = WStr(row.text);
         HWND hwnd = CreateWindowExW(0, L"EDIT", text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                     container.hwnd(), nullptr, container.form().toolkit().instance(), nullptr);
+        if (!hwnd) ReportFailure("CreateWindowExW (a text box)");
         Attach(hwnd);
         TextBoxes().emplace_back(hwnd, this);
         lastText_ = row.text;
@@ -356,6 +346,13 @@ public:
             reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
         backBrush_.Reset(CreateSolidBrush(ToColorRef(row.backColor, kSysWindowBackground)));
     }
+    // Revoked while the window still exists, before OLE goes.
+    void StopDrops() {
+        if (!dropTarget_) return;
+        RevokeDragDrop(hwnd_);
+        dropTarget_->Release();
+        dropTarget_ = nullptr;
+    }
     // Files can be dropped on the field from the first paint of its window
     // on: registering takes a marshalled drop target, not worth delaying the
     // window for.
@@ -368,10 +365,7 @@ public:
         }
     }
     ~Win32TextBox() override {
-        if (dropTarget_) {
-            RevokeDragDrop(hwnd_);
-            dropTarget_->Release();
-        }
+        StopDrops();
         SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProcedure_));
         auto& boxes = TextBoxes();
         boxes.erase(
@@ -410,14 +404,22 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         Win32TextBox* self = TextBoxOf(hwnd);
         if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        // What failed is skipped; the field itself still handles the message.
+        return Guarded(
+            MessageName(message), [&] { return self->HandleMessage(hwnd, message, wParam, lParam); },
+            [&] { return CallWindowProcW(self->editProcedure_, hwnd, message, wParam, lParam); });
+    }
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        Win32TextBox* self = this;
         const auto edit = [self](HWND h, UINT m, WPARAM w, LPARAM l) {
             return CallWindowProcW(self->editProcedure_, h, m, w, l);
         };
         MouseButton button{};
         switch (message) {
+            case WM_DESTROY: self->StopDrops(); return edit(hwnd, message, wParam, lParam);
             case WM_LBUTTONDOWN: button = MouseButton::Left; break;
             case WM_RBUTTONDOWN: button = MouseButton::Right; break;
             case WM_MBUTTONDOWN: button = MouseButton::Middle; break;
@@ -478,16 +480,12 @@ private:
 class PanelContainer : public Container {
 public:
     using Container::Container;
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<PanelContainer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (message == WM_NCCREATE) {
-            self = static_cast<PanelContainer*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-            self->Attach(hwnd);
-        }
-        if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    // For the window procedure (guard.h).
+    void Attached(HWND hwnd) { Attach(hwnd); }
+    void Detached(HWND) {}
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
-        if (self && self->HandleContainerMessage(message, wParam, lParam, result)) return result;
+        if (HandleContainerMessage(message, wParam, lParam, result)) return result;
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 };
@@ -500,6 +498,7 @@ Win32Panel::Win32Panel(Container& container, const ControlSpec& row) : ChildCont
     HWND hwnd =
         CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                         container.hwnd(), nullptr, container.form().toolkit().instance(), inner_.get());
+    if (!hwnd) ReportFailure("CreateWindowExW (a panel)");
     Attach(hwnd);
     if (!row.enabled) EnableWindow(hwnd, FALSE);
 }
@@ -535,7 +534,7 @@ private:
     std::unique_ptr<ButtonHost> host_;
 };
 
-class Win32Timer : public Timer {
+class Win32Timer : public FormTimer {
 public:
     Win32Timer(FormWindow& form, const ControlSpec& row)
         : form_(form), id_(form.NextTimerId()), interval_(row.interval) {
@@ -545,20 +544,34 @@ public:
     int Interval() const override { return interval_; }
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override {
-        if (enabled == enabled_) return;  // enabling a running timer changes nothing
+        if (enabled && enabled_ && running_) return;  // enabling a running timer changes nothing
         enabled_ = enabled;
+        if (enabled) {
+            Start();
+            return;
+        }
         const HWND hwnd = reinterpret_cast<HWND>(form_.Handle());
-        if (enabled)
-            SetTimer(hwnd, id_, static_cast<UINT>(std::max(interval_, 1)), nullptr);
-        else if (hwnd)
-            KillTimer(hwnd, id_);
+        if (running_ && hwnd) KillTimer(hwnd, id_);
+        running_ = false;
+    }
+    void Retry() override {
+        if (enabled_ && !running_) Start();
     }
 
 private:
+    // A timer that could not start (the system out of timers, say) stays
+    // enabled but not running, and is tried again.
+    void Start() {
+        const HWND hwnd = reinterpret_cast<HWND>(form_.Handle());
+        running_ = form_.toolkit().setTimer(hwnd, id_, static_cast<UINT>(std::max(interval_, 1)), nullptr) != 0;
+        if (!running_) ReportFailure("SetTimer");
+    }
+
     FormWindow& form_;
     UINT_PTR id_;
     int interval_;
     bool enabled_ = false;
+    bool running_ = false;
 };
 
 }  // namespace
@@ -579,7 +592,7 @@ std::unique_ptr<Control> MakeControl(Container& container, const ControlSpec& ro
     return nullptr;
 }
 
-std::unique_ptr<Timer> MakeTimer(FormWindow& form, const ControlSpec& row) {
+std::unique_ptr<FormTimer> MakeTimer(FormWindow& form, const ControlSpec& row) {
     return std::make_unique<Win32Timer>(form, row);
 }
 
@@ -626,8 +639,6 @@ void TextBoxChanged(HWND edit) {
     if (Win32TextBox* box = TextBoxOf(edit)) box->Changed();
 }
 
-LRESULT CALLBACK PanelProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return PanelContainer::Procedure(hwnd, message, wParam, lParam);
-}
+WNDPROC PanelProcedure() { return &WindowProcedure<PanelContainer>; }
 
 }  // namespace quorvel::win32

@@ -58,7 +58,13 @@ protected:
 
 // A control of any kind but a timer; a panel also gives its inner container.
 std::unique_ptr<Control> MakeControl(Container& container, const layouts::ControlSpec& row, Container** inner);
-std::unique_ptr<Timer> MakeTimer(FormWindow& form, const layouts::ControlSpec& row);
+// A window timer of a form; one whose start failed is started again by
+// Retry (the next tick of any timer of the program, or the next enable).
+class FormTimer : public Timer {
+public:
+    virtual void Retry() = 0;
+};
+std::unique_ptr<FormTimer> MakeTimer(FormWindow& form, const layouts::ControlSpec& row);
 
 ButtonHost* ButtonHostOf(Control& control);
 // Gives the control's tip, if it has one, to its window's tool tips.
@@ -71,6 +77,7 @@ void FrameTextBoxes(HWND container, HDC dc, HBRUSH outline);
 // For the container of a text box: its colours, and a change of its text.
 HBRUSH TextBoxColours(HWND edit, HDC dc);
 void TextBoxChanged(HWND edit);
-LRESULT CALLBACK PanelProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// The window procedure of the panels' class.
+WNDPROC PanelProcedure();
 
 }  // namespace quorvel::win32

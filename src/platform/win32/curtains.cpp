@@ -5,6 +5,7 @@
 
 #include "platform/win32/controls.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/scoped.h"
 
@@ -83,7 +84,7 @@ std::vector<RECT> OtherMonitors() {
 
 ExtraCurtains::ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors)
     : instance_(instance), owner_(owner), monitors_(std::move(monitors)) {
-    RegisterCurtainClass(instance, &Procedure);
+    RegisterCurtainClass(instance, &WindowProcedure<ExtraCurtains>);
 }
 
 ExtraCurtains::~ExtraCurtains() {
@@ -97,9 +98,11 @@ HWND ExtraCurtains::Make(const RECT& rect) {
     const DWORD exStyle =
         WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | (Topmost(owner_.hwnd()) ? WS_EX_TOPMOST : 0);
     HWND hwnd = CreateWindowExW(exStyle, kCurtainClass, L"", WS_POPUP, rect.left, rect.top, rect.right - rect.left,
-                                rect.bottom - rect.top, nullptr, nullptr, instance_, nullptr);
-    if (!hwnd) return nullptr;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                                rect.bottom - rect.top, nullptr, nullptr, instance_, this);
+    if (!hwnd) {
+        ReportFailure("CreateWindowExW (a curtain)");
+        return nullptr;
+    }
     SetLayeredWindowAttributes(hwnd, 0, alpha_, LWA_ALPHA);
     return hwnd;
 }
@@ -194,13 +197,9 @@ void ExtraCurtains::Paint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
-LRESULT CALLBACK ExtraCurtains::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ExtraCurtains*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT ExtraCurtains::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT:
-            if (!self) break;
-            self->Paint(hwnd);
-            return 0;
+        case WM_PAINT: Paint(hwnd); return 0;
         case WM_ERASEBKGND: return 1;
         // A click lands on the curtain and goes no further: it neither
         // activates it nor reaches what lies beneath.

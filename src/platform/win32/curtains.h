@@ -42,7 +42,14 @@ private:
         HWND hwnd = nullptr;
         RECT rect{};
     };
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+public:
+    // For the window procedure (guard.h).
+    void Attached(HWND) {}
+    void Detached(HWND) {}
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     HWND Make(const RECT& rect);
     void Paint(HWND hwnd);
 

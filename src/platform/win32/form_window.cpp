@@ -8,6 +8,7 @@
 #include "platform/tab_order.h"
 #include "platform/win32/button_host.h"
 #include "platform/win32/controls.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -145,6 +146,10 @@ void FormWindow::TabFrom(HWND from, bool backwards) {
     if (IsTextBoxWindow(target)) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
+void FormWindow::RetryTimers() {
+    for (auto& [id, timer] : timers_) timer->Retry();
+}
+
 void FormWindow::RaiseActivate() {
     toolkit_.activeForm = this;
     if (Activate) Activate();
@@ -226,7 +231,10 @@ void FormWindow::MakeToolTips() {
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, toolkit_.instance(), nullptr);
-    if (!tooltip_) return;
+    if (!tooltip_) {
+        ReportFailure("CreateWindowExW (the tool tips)");
+        return;
+    }
     // Tool tips speak Chinese: give them the window's CJK font.
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.Font(*form_.font)), FALSE);
     for (auto& [name, control] : controls_) AddToolTip(*control);
@@ -423,24 +431,12 @@ bool FormWindow::FrameRequestGranted(WPARAM command) {
     return !FrameRequested || FrameRequested(request);
 }
 
-LRESULT CALLBACK FormWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_NCCREATE) {
-        self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->Attach(hwnd);
-    }
-    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->destroyed_ = true;
-        self->toolkit_.FormDestroyed(self);
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
+void FormWindow::Detached(HWND) {
+    destroyed_ = true;
+    toolkit_.FormDestroyed(this);
 }
 
-LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FormWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) OnActivated();
@@ -451,6 +447,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DISPLAYCHANGE: MonitorsChanged(); break;
         case WM_TIMER:
+            toolkit_.RetryTimers();
             if (wParam == kAfterFirstPaintTimer) {
                 AfterFirstPaint();
                 return 0;
@@ -526,14 +523,14 @@ void RegisterWindowClasses(HINSTANCE instance) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof form;
     form.style = CS_DBLCLKS;
-    form.lpfnWndProc = &FormWindow::Procedure;
+    form.lpfnWndProc = &WindowProcedure<FormWindow>;
     form.hInstance = instance;
     form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     form.lpszClassName = kFormClass;
     g_formClass = RegisterClassExW(&form);
     WNDCLASSEXW panel{};
     panel.cbSize = sizeof panel;
-    panel.lpfnWndProc = &PanelProcedure;
+    panel.lpfnWndProc = PanelProcedure();
     panel.hInstance = instance;
     panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     panel.lpszClassName = kPanelClass;

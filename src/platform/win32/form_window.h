@@ -23,6 +23,7 @@ namespace quorvel::win32 {
 class Win32Toolkit;
 class FormWindow;
 class DrawnControlBase;
+class FormTimer;
 
 // A window that paints a picture or colour and its drawn-only controls, and
 // hosts child windows: the form itself, or a panel.
@@ -101,16 +102,20 @@ public:
     // The curtains over the other monitors (none for other windows).
     std::vector<HWND> ExtraCurtainWindows() const;
     void InvalidateCurtains();
-    void RegisterTimer(UINT_PTR id, Timer* timer) { timers_[id] = timer; }
+    void RegisterTimer(UINT_PTR id, FormTimer* timer) { timers_[id] = timer; }
+    // Starts again the timers whose start failed.
+    void RetryTimers();
     UINT_PTR NextTimerId() { return nextTimerId_++; }
     // Called by the toolkit when the program's active form changes to this.
     void RaiseActivate();
 
     const layouts::FontSpec& DefaultFont() const { return *form_.font; }
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // For the window procedure (guard.h).
+    void Attached(HWND hwnd) { Attach(hwnd); }
+    void Detached(HWND hwnd);
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnActivated();
     bool AlreadyOnTopAt(const PixelRect& rect, HWND box) const;
     void PlaceAt(InsertAfter where, const PixelRect& rect);
@@ -147,9 +152,9 @@ private:
     std::unique_ptr<ExtraCurtains> curtains_;
     SIZE sizeAtLastResize_{-1, -1};
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
-    std::map<std::string, std::unique_ptr<Timer>, std::less<>> timerControls_;
+    std::map<std::string, std::unique_ptr<FormTimer>, std::less<>> timerControls_;
     std::map<std::string, Container*, std::less<>> panels_;
-    std::map<UINT_PTR, Timer*> timers_;
+    std::map<UINT_PTR, FormTimer*> timers_;
     std::vector<std::pair<int, HWND>> tabOrder_;
     UINT_PTR nextTimerId_ = 1;
 };

@@ -3,17 +3,28 @@
 
 #include <ole2.h>
 
+#include <exception>
+
 #include "app/program.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/win32_toolkit.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // OLE for the drop target of the picture field (and COM for WIC).
     OleInitialize(nullptr);
-
-    quorvel::win32::Win32Toolkit toolkit(instance);
-    quorvel::Program program(toolkit);
-    program.Start();
-    const int code = toolkit.Run();
+    int code = 1;
+    try {
+        quorvel::win32::Win32Toolkit toolkit(instance);
+        quorvel::Program program(toolkit);
+        program.Start();
+        code = toolkit.Run();
+        // Leaving the scope destroys the windows, which revoke their drop
+        // targets, while OLE is still there.
+    } catch (const std::exception& e) {
+        // Only the start can get here (every event is guarded): no window to
+        // keep, nothing locked.
+        quorvel::win32::ReportFault("the start", e.what());
+    }
     OleUninitialize();
     return code;
 }

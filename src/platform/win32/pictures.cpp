@@ -3,7 +3,9 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <new>
 #include <string>
@@ -101,6 +103,9 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
         width = corner.Width;
         height = corner.Height;
     }
+    // A size whose pixels could not be held at all is refused before
+    // anything is allocated for it.
+    if (!PixelBufferFits(width, height)) return std::nullopt;
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.Put()))) return std::nullopt;
     if (FAILED(converter->Initialize(source, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -120,14 +125,39 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
                 return std::nullopt;
         }
         return Picture(std::move(bitmap));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {  // out of memory, or a size the library refuses
         return std::nullopt;
     }
 }
 
 }  // namespace
 
+bool PixelBufferFits(uint64_t width, uint64_t height) {
+    constexpr uint64_t kMaxSide = std::numeric_limits<int>::max();
+    // At most 2^29 pixels (2 GiB of 32-bit pixels): beyond any screen and
+    // below what a 64-bit size or a vector can hold.
+    constexpr uint64_t kMaxPixels = uint64_t{1} << 29;
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels;
+}
+
+bool IsDevicePath(std::u16string_view path) {
+    if (path.size() < 4) return false;
+    const auto slash = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    return slash(path[0]) && slash(path[1]) && (path[2] == u'.' || path[2] == u'?') && slash(path[3]);
+}
+
+bool IsNetworkPath(std::u16string_view path) {
+    const auto slash = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    if (path.size() >= 2 && slash(path[0]) && slash(path[1])) return true;
+    if (path.size() >= 3 && path[1] == u':' && slash(path[2])) {
+        const wchar_t root[] = {static_cast<wchar_t>(path[0]), L':', L'\\', L'\0'};
+        return GetDriveTypeW(root) == DRIVE_REMOTE;
+    }
+    return false;
+}
+
 std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse use) {
+    if (IsDevicePath(path)) return std::nullopt;
     IWICImagingFactory* factory = Factory();
     if (!factory) return std::nullopt;
     const std::wstring file = WStr(path);

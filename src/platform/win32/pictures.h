@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -11,6 +12,14 @@
 #include "platform/toolkit.h"
 
 namespace quorvel::win32 {
+
+// Whether a picture of that many pixels can be held (checked before a buffer
+// is made for it).
+bool PixelBufferFits(uint64_t width, uint64_t height);
+// A device (\\.\…, \\?\…) is never a picture: reading one may never end.
+bool IsDevicePath(std::u16string_view path);
+// A path on another machine (\\server\…, or a drive mapped to one).
+bool IsNetworkPath(std::u16string_view path);
 
 // Missing file or undecodable data: nullopt. Only as much is decoded as the
 // use can show (see PictureUse).

@@ -7,6 +7,7 @@
 
 #include "base/numbers.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 
 namespace quorvel::win32 {
@@ -16,9 +17,17 @@ namespace {
 // installed it, through its message loop.
 KeyFilterFn g_keyFilter = nullptr;
 
-LRESULT CALLBACK KeyboardHookProcedure(int nCode, WPARAM wParam, LPARAM lParam) {
-    if (g_keyFilter && g_keyFilter(nCode, static_cast<uint32_t>(wParam), reinterpret_cast<const void*>(lParam)))
-        return 1;
+LRESULT CALLBACK KeyboardHookProcedure(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
+    // A filter that fails passes the key on: it never swallows the rest of
+    // the desktop's keys.
+    const bool discard = Guarded(
+        "the keyboard filter",
+        [&] {
+            return g_keyFilter &&
+                   g_keyFilter(nCode, static_cast<uint32_t>(wParam), reinterpret_cast<const void*>(lParam));
+        },
+        [] { return false; });
+    if (discard) return 1;
     CallNextHookEx(nullptr, nCode, wParam, lParam);
     return 0;
 }
@@ -73,6 +82,10 @@ std::unique_ptr<Window> Win32Toolkit::CreateForm(const layouts::FormSpec& form) 
 
 void Win32Toolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }
 
+void Win32Toolkit::RetryTimers() {
+    for (FormWindow* form : forms_) form->RetryTimers();
+}
+
 void Win32Toolkit::FormDestroyed(FormWindow* form) {
     const auto it = std::find(forms_.begin(), forms_.end(), form);
     if (it == forms_.end()) return;
@@ -85,7 +98,7 @@ void Win32Toolkit::FormDestroyed(FormWindow* form) {
 namespace {
 // Finds the window of the message box being opened on this thread.
 HWND g_openingBox = nullptr;
-LRESULT CALLBACK CatchMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CatchMessageBox(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code == HCBT_ACTIVATE && !g_openingBox) {
         wchar_t name[16] = {};
         GetClassNameW(reinterpret_cast<HWND>(wParam), name, 16);
@@ -166,6 +179,18 @@ std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
 
 std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, PictureUse use) {
     if (path.empty()) return Picture{};
+    if (IsDevicePath(path)) return std::nullopt;
+    std::erase_if(shownPictures_, [](const ShownPicture& p) { return p.picture.expired(); });
+    // A picture on another machine that is still shown is given again
+    // without asking that machine: the lock window asks at every activation,
+    // and a share that no longer answers would stall the keep-on-top tick
+    // and the keyboard filter.
+    if (IsNetworkPath(path)) {
+        for (const ShownPicture& p : shownPictures_) {
+            if (p.path == path && p.use == use)
+                if (Picture shown = p.picture.lock()) return shown;
+        }
+    }
     // The lock window reads its picture at every activation, and the setup
     // window its logo. While a picture read before is still shown and its file
     // is as it was (same size, same time of last writing), it is that picture
@@ -175,7 +200,6 @@ std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, Pictu
     const bool known = GetFileAttributesExW(WStr(path).c_str(), GetFileExInfoStandard, &file) != FALSE;
     const std::array<DWORD, 4> stamp{file.nFileSizeLow, file.nFileSizeHigh, file.ftLastWriteTime.dwLowDateTime,
                                      file.ftLastWriteTime.dwHighDateTime};
-    std::erase_if(shownPictures_, [](const ShownPicture& p) { return p.picture.expired(); });
     const auto same = std::find_if(shownPictures_.begin(), shownPictures_.end(),
                                    [&](const ShownPicture& p) { return p.path == path && p.use == use; });
     if (same != shownPictures_.end()) {
@@ -210,15 +234,43 @@ bool Win32Toolkit::FileExists(std::u16string_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::optional<CommandTarget> ResolveCommand(std::wstring_view commandLine) {
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    const std::wstring folder(system, length);
+    // The program's name: up to the first blank, or between quotes.
+    std::wstring name;
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        const size_t close = commandLine.find(L'"', 1);
+        if (close == std::wstring_view::npos) return std::nullopt;
+        name = commandLine.substr(1, close - 1);
+    } else {
+        name = commandLine.substr(0, commandLine.find_first_of(L" \t"));
+    }
+    if (name.empty()) return std::nullopt;
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) return CommandTarget{name, folder};
+    if (name.find(L'.') == std::wstring::npos) name += L".exe";
+    std::wstring program = folder + L"\\" + name;
+    const DWORD attributes = GetFileAttributesW(program.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    return CommandTarget{std::move(program), folder};
+}
+
 bool Win32Toolkit::RunCommand(std::u16string_view commandLine, int showStyle) {
     std::wstring line = WStr(commandLine);  // CreateProcessW may write into it
+    const auto target = ResolveCommand(line);
+    if (!target) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showStyle);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(target->program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        target->folder.c_str(), &startup, &process)) {
+        ReportFailure("CreateProcessW");
         return false;
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
@@ -270,8 +322,11 @@ HFONT Win32Toolkit::Font(std::u16string_view face,
                              std::to_wstring(charset);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.Get();
+    // A stored size may be anything a float holds; a font is at most
+    // 16384 points (and the hundredths must fit an int).
+    const double hundredths = std::clamp(static_cast<double>(points), 0.01, 16384.0) * 100;
     HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(static_cast<int>(points * 100), GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    const int height = -MulDiv(static_cast<int>(hundredths), GetDeviceCaps(screen, LOGPIXELSY), 7200);
     ReleaseDC(nullptr, screen);
     // The designed face when it is installed (under its Chinese or English
     // name); otherwise the first installed CJK face of a fixed list, so that

@@ -8,6 +8,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ public:
     std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
     std::optional<std::u16string> ProgramDirectory() override;
     bool FileExists(std::u16string_view path) override;
+    // A command named by its bare name ("Cmd.exe", "notepad.exe") runs from
+    // the system folder, never from the program's or the current folder,
+    // with the system folder as its working folder (so that cmd.exe finds
+    // the system's shutdown first).
     bool RunCommand(std::u16string_view commandLine, int showStyle) override;
     void ClearClipboard() override;
     float TwipsPerPixelX() override;
@@ -83,6 +88,10 @@ public:
     HCURSOR HandCursor();
     HICON ProgramIcon(int size);
     void FormCreated(FormWindow* form);
+    // Starts again every timer of the program whose start failed.
+    void RetryTimers();
+    // How timers are started; tests put a failing one in its place.
+    UINT_PTR(WINAPI* setTimer)(HWND, UINT_PTR, UINT, TIMERPROC) = &SetTimer;
     void FormDestroyed(FormWindow* form);
     // Activation bookkeeping: Activate is raised only when the program's
     // active form changes.
@@ -118,5 +127,14 @@ private:
 
 // Pixels from twips at the given twips per pixel, halves to even.
 int ToPixels(Twips twips, float twipsPerPixel);
+
+// The program a command line starts and the folder it starts in: a bare name
+// (no folder in it) is looked for in the system folder alone, none when it is
+// not there; a path is taken as it is, started in the system folder too.
+struct CommandTarget {
+    std::wstring program;
+    std::wstring folder;
+};
+std::optional<CommandTarget> ResolveCommand(std::wstring_view commandLine);
 
 }  // namespace quorvel::win32

@@ -412,6 +412,16 @@ ButtonStatus IButton::OnMouseUp(int16_t Button, int16_t Shift, float X, float Y)
     });
 }
 
+ButtonStatus IButton::OnPressLost() {
+    return Guarded([this] {
+        if (!pressed_ && !hovering_) return ButtonStatus::Ok;
+        pressed_ = false;
+        hovering_ = false;
+        host_.StopTimer1();
+        return cMouseAction(ActionNormal, true);
+    });
+}
+
 ButtonStatus IButton::OnClick() {
     return Guarded([this] {
         // A right or middle click is no activation.

@@ -119,6 +119,9 @@ public:
     ButtonStatus OnKeyPress(int16_t KeyAscii);
     ButtonStatus OnFocusGained();
     ButtonStatus OnFocusLost();
+    // The press ended without a release over the button (another window
+    // took the mouse): the button leaves its pressed look and stops polling.
+    ButtonStatus OnPressLost();
     ButtonStatus Timer1_Timer();
     // Every size change of the window, whoever made it (see IButtonHost).
     ButtonStatus OnResize();
