@@ -1,6 +1,8 @@
-// Faults inside the program's events, on real windows with a lock in force:
-// an exception thrown by a handler of a window, a text box, a panel's text
-// box or a timer skips that event, the program goes on and the lock holds; a
+// Faults inside the program's events, on real windows: an exception thrown
+// by a handler of a window, a text box, a panel's text box or a timer, with a
+// lock in force, skips that event, the program goes on and the lock holds; a
+// failing drop handler or keyboard filter, called by another program or the
+// system, leaves the program running (a failing filter passes the key on); a
 // timer whose start fails is started again.
 #include <windows.h>
 
@@ -12,6 +14,8 @@
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "drag.h"
+#include "keys.h"
 #include "lock/form2.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
@@ -102,7 +106,47 @@ TEST_F(Faults, AFaultSkipsItsEventAndTheLockHolds) {
     ExpectLockHolds("an activation");
 }
 
-// Starts no timer for the first two asks, then as the system does.
+TEST_F(Faults, AFailingDropHandlerLeavesTheFieldTakingDropsAndAListInAStreamIsNoList) {
+    Form1& f = setup();
+    f.iButton4.Click();  // the settings page, with the picture field
+    Pump(300);
+    RECT r;
+    GetWindowRect(ChildWindowOf(f.Text5), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Pump(50);
+    std::vector<DroppedFiles> drops;
+    f.Text5.FileDrop = [&](const DroppedFiles& files) { drops.push_back(files); };
+    Drag(CF_HDROP, FileList({L"C:\\a.jpg"}), TYMED_ISTREAM);
+    f.Text5.FileDrop = [&](const DroppedFiles& files) {
+        drops.push_back(files);
+        Fail();
+    };
+    Drag(CF_HDROP, FileList({L"C:\\b.jpg"}));
+    f.Text5.FileDrop = [&](const DroppedFiles& files) { drops.push_back(files); };
+    Drag(CF_HDROP, FileList({L"C:\\c.jpg"}));
+    ASSERT_EQ(drops.size(), 3u);
+    EXPECT_FALSE(drops[0].has_value());
+    EXPECT_EQ(drops[2], std::vector<std::u16string>{u"C:\\c.jpg"});
+    EXPECT_TRUE(IsWindowVisible(Hwnd(f.window())));
+}
+
+bool ThrowingFilter(int32_t, uint32_t, const void*) { throw std::runtime_error("a filter at fault"); }
+
+TEST_F(Faults, AKeyboardFilterAtFaultPassesEveryKeyOn) {
+    HHOOK earlier = SetWindowsHookExW(WH_KEYBOARD_LL, &EarlierHook, GetModuleHandleW(nullptr), 0);
+    ASSERT_NE(earlier, nullptr);
+    const HookHandle hook = toolkit.InstallKeyboardFilter(&ThrowingFilter);
+    ASSERT_NE(hook, 0);
+    g_seenByEarlierHook.clear();
+    for (int vk : {VK_LCONTROL, int('A')}) Press(static_cast<WORD>(vk));
+    Pump(300);
+    EXPECT_EQ(g_seenByEarlierHook, (std::vector<DWORD>{VK_LCONTROL, 'A'}));
+    toolkit.RemoveKeyboardFilter(hook);
+    UnhookWindowsHookEx(earlier);
+}
+
+// Refuses as many starts as g_refusals says, then starts timers as the
+// system does.
 int g_refusals = 0;
 UINT_PTR WINAPI FailingSetTimer(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC procedure) {
     if (g_refusals > 0) {
