@@ -25,6 +25,21 @@ COLORREF ToColorRef(Colour c, Colour fallback);
 std::string KeyOf(std::string_view name, int index);
 RECT PixelRectOf(Twips left, Twips top, Twips width, Twips height, float tpp);
 
+// What a window asks of each of its controls, whatever its kind; each kind
+// answers for itself.
+class NativeControl {
+public:
+    virtual ~NativeControl() = default;
+    // The control's own window; none for labels and images.
+    virtual HWND ChildWindow() const { return nullptr; }
+    // Gives the control's tip, if it has one, to its window's tool tips.
+    virtual void AddToolTip() {}
+    // Lets a text box designed to take dropped files take them.
+    virtual void AcceptDrops() {}
+    // The skinned button's window, for buttons.
+    virtual ButtonHost* Host() { return nullptr; }
+};
+
 // A label or an image: no window of its own; its container paints it beneath
 // the child windows and hit-tests it for clicks and the hand cursor.
 class DrawnControlBase {

@@ -259,40 +259,6 @@ void FormWindow::Unload() {
 
 bool FormWindow::Visible() const { return !destroyed_ && IsWindowVisible(hwnd_); }
 
-WindowState FormWindow::State() const {
-    if (IsIconic(hwnd_)) return WindowState::Minimized;
-    if (IsZoomed(hwnd_)) return WindowState::Maximized;
-    return WindowState::Normal;
-}
-
-RECT FormWindow::MaximizedRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
-
-void FormWindow::SetState(WindowState state) {
-    if (destroyed_) return;
-    switch (state) {
-        case WindowState::Minimized: ShowWindow(hwnd_, SW_MINIMIZE); return;
-        case WindowState::Normal:
-            // From minimised a window comes back in the state it had before,
-            // which may be maximised: a second step restores that too.
-            if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-            if (IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-            return;
-        case WindowState::Maximized: {
-            if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-            // Maximising through ShowWindow would activate the window: mark
-            // it maximised and give it the whole screen instead.
-            if (!IsZoomed(hwnd_)) SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | WS_MAXIMIZE);
-            const RECT full = MaximizedRect();
-            RECT r;
-            GetWindowRect(hwnd_, &r);
-            if (!EqualRect(&r, &full))
-                ::SetWindowPos(hwnd_, nullptr, full.left, full.top, full.right - full.left, full.bottom - full.top,
-                               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-            return;
-        }
-    }
-}
-
 Twips FormWindow::Left() const {
     RECT r;
     GetWindowRect(hwnd_, &r);
@@ -324,85 +290,6 @@ Twips FormWindow::ScaleHeight() const {
     return r.bottom * Tpp();
 }
 
-// Whether a topmost placement would change nothing: the window is already
-// topmost, in place and above every other visible window (but the program's
-// open message box). The keep-on-top ticks ask for it every 5 ms; under Wine
-// each real call costs a round trip to the X server.
-bool FormWindow::AlreadyOnTopAt(const PixelRect& rect, HWND box) const {
-    if (!IsWindowVisible(hwnd_) || !(GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST)) return false;
-    if (GetForegroundWindow() != (box ? box : hwnd_)) return false;
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    if (r.left != rect.x || r.top != rect.y || r.right - r.left != rect.width || r.bottom - r.top != rect.height)
-        return false;
-    for (HWND above = GetWindow(hwnd_, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-        if (above != box && IsWindowVisible(above)) return false;
-    }
-    return true;
-}
-
-void FormWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
-    PlaceAt(where, rect);
-    if (curtains_) curtains_->FollowBand();
-}
-
-void FormWindow::PlaceAt(InsertAfter where, const PixelRect& rect) {
-    if (where == InsertAfter::NoTopmost) {
-        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
-        return;
-    }
-    const HWND box = toolkit_.MessageBoxOnTop();
-    if (AlreadyOnTopAt(rect, box)) return;
-    if (!box) {
-        ::SetWindowPos(hwnd_, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
-        return;
-    }
-    // While the program's message box is up the window goes just below it,
-    // as an owner stays below what it owns, and the box keeps the activation
-    // that its disabled owner cannot use.
-    ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowPos(hwnd_, box, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
-    if (GetForegroundWindow() != box) SetForegroundWindow(box);
-}
-
-void FormWindow::PlaceBelow(const Window& above) {
-    const HWND upper = reinterpret_cast<HWND>(above.Handle());
-    std::vector<HWND> stack{hwnd_};
-    if (curtains_) {
-        const auto extra = curtains_->Windows();
-        stack.insert(stack.end(), extra.begin(), extra.end());
-    }
-    if (StackedBelow(upper, stack)) return;
-    if (!Topmost(upper) && Topmost(hwnd_))
-        ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    StackBelow(upper, stack);
-}
-
-int32_t FormWindow::GetExStyle() const { return GetWindowLongW(hwnd_, GWL_EXSTYLE); }
-void FormWindow::SetExStyle(int32_t style) {
-    SetWindowLongW(hwnd_, GWL_EXSTYLE, style);
-    if (curtains_ && !(style & WS_EX_LAYERED)) curtains_->SetAlpha(255);
-}
-void FormWindow::SetLayeredAlpha(uint8_t alpha) {
-    SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA);
-    if (curtains_) curtains_->SetAlpha(alpha);
-}
-
-std::vector<HWND> FormWindow::ExtraCurtainWindows() const {
-    return curtains_ ? curtains_->Windows() : std::vector<HWND>{};
-}
-
-void FormWindow::InvalidateCurtains() {
-    if (curtains_) curtains_->Invalidate();
-}
-
-void FormWindow::MonitorsChanged() {
-    if (!curtains_) return;
-    curtains_->Refresh();
-    // A maximised window keeps the whole primary monitor as it changes.
-    if (IsZoomed(hwnd_)) SetState(WindowState::Maximized);
-}
-
 void FormWindow::BeginCaptionDrag() {
     ReleaseCapture();
     POINT p;
@@ -411,24 +298,6 @@ void FormWindow::BeginCaptionDrag() {
     inOwnDrag_ = true;
     SendMessageW(hwnd_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
     inOwnDrag_ = false;
-}
-
-bool FormWindow::FrameRequestGranted(WPARAM command) {
-    FrameRequest request;
-    switch (command & 0xFFF0) {
-        case SC_MINIMIZE: request = FrameRequest::Minimize; break;
-        case SC_RESTORE: request = FrameRequest::Restore; break;
-        case SC_MAXIMIZE: request = FrameRequest::Maximize; break;
-        case SC_MOVE:
-            if (inOwnDrag_) return true;
-            request = FrameRequest::Move;
-            break;
-        case SC_SIZE: request = FrameRequest::Size; break;
-        case SC_KEYMENU:
-        case SC_MOUSEMENU: request = FrameRequest::Menu; break;
-        default: return true;
-    }
-    return !FrameRequested || FrameRequested(request);
 }
 
 void FormWindow::Detached(HWND) {
