@@ -53,12 +53,12 @@ void Form2::Form_Resize() {
 void Form2::Form_Activate() {
     Form1& setup = program_.SetupWindow();
 
-    window_->SetExStyle(window_->GetExStyle() | kExStyleLayered);
+    window_->SetLayered(true);
 
     // The opacity field is kept within 0..255 as it is edited; anything that
     // still does not read as a byte leaves the opacity as it was.
     if (const auto value = StrictNumber(setup.Text3.Text(), toolkit_.UserNumberFormat())) {
-        if (const auto alpha = RoundToByte(*value)) window_->SetLayeredAlpha(*alpha);
+        if (const auto alpha = RoundToByte(*value)) window_->SetOpacity(*alpha);
     }
 
     // Centred across; vertically one button height (less 2 twips) below the

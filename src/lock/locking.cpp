@@ -13,7 +13,7 @@ void Form1::iButton3_Click() {
     // empty (neither changed yet) counts as a mismatch.
     const auto matched = StrictNumber(MatchFlag, toolkit_.UserNumberFormat());
     if (!matched || *matched != 1) {
-        toolkit_.MsgBox(u"两次密码不正确,请重新输入！", kMsgBoxCritical, u"温馨提示");
+        toolkit_.MsgBox(u"两次密码不正确,请重新输入！", MsgBoxStyle::Critical, u"温馨提示");
         return;
     }
 

@@ -14,7 +14,7 @@ void Form1::iButton10_Click() {
         toolkit_.EndProcess();
         return;
     }
-    toolkit_.MsgBox(u"对不起,定义密码错误！", kMsgBoxCritical, u"请输入正确的密码！");
+    toolkit_.MsgBox(u"对不起,定义密码错误！", MsgBoxStyle::Critical, u"请输入正确的密码！");
 }
 
 // Switches between the password entry and the NC码 entry; each keeps its text
@@ -41,7 +41,7 @@ void Form1::iButton11_Click() {
         toolkit_.EndProcess();
         return;
     }
-    toolkit_.MsgBox(u"对不起,NC码验证失败！", kMsgBoxCritical, u"请输入正确的NC码！");
+    toolkit_.MsgBox(u"对不起,NC码验证失败！", MsgBoxStyle::Critical, u"请输入正确的NC码！");
 }
 
 // The hidden state: only the lock window stays, with its own "解锁" button and

@@ -22,15 +22,24 @@ namespace quorvel {
 
 enum class MouseButton : int16_t { Left = 1, Right = 2, Middle = 4 };
 
-// Message box styles: 16 is one OK button with the critical-error icon.
-inline constexpr int kMsgBoxCritical = 16;
+// Message box styles, numbered as the platform numbers them.
+enum class MsgBoxStyle : int {
+    Critical = 16,  // one OK button with the critical-error icon
+};
 
-// Show styles for RunCommand: 1 normal and focused, 2 minimized and focused.
-inline constexpr int kShowNormalFocus = 1;
-inline constexpr int kShowMinimizedFocus = 2;
+// How a started command's window shows, numbered as the platform's show
+// styles.
+enum class ShowStyle : int {
+    NormalFocus = 1,     // normal, with the focus
+    MinimizedFocus = 2,  // minimised, with the focus
+};
 
-// Extended window style bit of a layered (uniformly translucent) window.
-inline constexpr int32_t kExStyleLayered = 0x80000;
+// One event of the keyboard as the system-wide keyboard filter sees it.
+struct KeyEvent {
+    uint32_t keyCode = 0;   // the virtual-key code
+    bool down = true;       // pressed (or repeated), or released
+    bool injected = false;  // made by a program rather than the keyboard
+};
 
 // Where SetWindowPos puts a window in the stacking order.
 enum class InsertAfter { Topmost, NoTopmost };
@@ -154,9 +163,11 @@ public:
     // The window placement calls of the handlers, in pixels, flags 0 (moves,
     // sizes and activates).
     virtual void SetWindowPos(InsertAfter where, const PixelRect& rect) = 0;
-    virtual int32_t GetExStyle() const = 0;
-    virtual void SetExStyle(int32_t style) = 0;
-    virtual void SetLayeredAlpha(uint8_t alpha) = 0;
+    // Drawn with one uniform opacity (layered), or not; the opacity runs
+    // from 0 (transparent) to 255 (opaque) and shows while layered.
+    virtual bool Layered() const = 0;
+    virtual void SetLayered(bool layered) = 0;
+    virtual void SetOpacity(uint8_t alpha) = 0;
     // Directly below another window of the program, in that window's band
     // (topmost or not), without activating or sizing this one; nothing is done
     // when it is already there.
@@ -190,9 +201,9 @@ public:
 // Identifies an installed low-level keyboard hook; 0 is none.
 using HookHandle = intptr_t;
 
-// The decision of a low-level keyboard filter for one event: true discards
-// it. record points at the platform's key event record.
-using KeyFilterFn = bool (*)(int32_t nCode, uint32_t wParam, const void* record);
+// The decision of the system-wide keyboard filter for one event: true
+// discards it, false passes it on.
+using KeyFilterFn = bool (*)(const KeyEvent& event);
 
 class Toolkit {
 public:
@@ -203,7 +214,7 @@ public:
     virtual std::unique_ptr<Window> CreateForm(const layouts::FormSpec& form) = 0;
 
     // Modal; timers keep running while it is up.
-    virtual void MsgBox(std::u16string_view prompt, int style, std::u16string_view title) = 0;
+    virtual void MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) = 0;
 
     virtual void StoreSave(std::u16string_view application,
                            std::u16string_view section,
@@ -219,7 +230,7 @@ public:
     virtual std::optional<std::u16string> ProgramDirectory() = 0;
     virtual bool FileExists(std::u16string_view path) = 0;
     // Starts a command line with a show style, without waiting.
-    virtual bool RunCommand(std::u16string_view commandLine, int showStyle) = 0;
+    virtual bool RunCommand(std::u16string_view commandLine, ShowStyle show) = 0;
     virtual void ClearClipboard() = 0;
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;

@@ -9,9 +9,9 @@ void Form1::Label10_Click() {
     // all end in the same message.
     if (const auto directory = toolkit_.ProgramDirectory()) {
         const std::u16string path = *directory + u"\\" + u"NS码.txt";
-        if (toolkit_.FileExists(path) && toolkit_.RunCommand(u"notepad.exe " + path, kShowNormalFocus)) return;
+        if (toolkit_.FileExists(path) && toolkit_.RunCommand(u"notepad.exe " + path, ShowStyle::NormalFocus)) return;
     }
-    toolkit_.MsgBox(u"亲,NS码.txt文件找不到哦！", kMsgBoxCritical, u"温馨提示");
+    toolkit_.MsgBox(u"亲,NS码.txt文件找不到哦！", MsgBoxStyle::Critical, u"温馨提示");
 }
 
 }  // namespace quorvel

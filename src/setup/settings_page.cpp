@@ -38,7 +38,7 @@ void Form1::Text5_OLEDragDrop(const DroppedFiles& data) {
     } else if (extension == u".jpg") {
         Text5.SetText(name);
     } else {
-        toolkit_.MsgBox(u"图片格式错误！暂时支持图片格式：*.jpg|*.bmp", kMsgBoxCritical, u"温馨提示");
+        toolkit_.MsgBox(u"图片格式错误！暂时支持图片格式：*.jpg|*.bmp", MsgBoxStyle::Critical, u"温馨提示");
     }
 }
 
@@ -50,7 +50,7 @@ void Form1::RefillSettings() {
 
 void Form1::i4_Click() {
     if (!NsCodeAccepted(Text4.Text())) {
-        toolkit_.MsgBox(u"为了能够找回密码,您必须正确设置NS码！", kMsgBoxCritical, u"NS码设置错误！");
+        toolkit_.MsgBox(u"为了能够找回密码,您必须正确设置NS码！", MsgBoxStyle::Critical, u"NS码设置错误！");
         return;
     }
     // The slide's first tick comes only after this handler has returned, so

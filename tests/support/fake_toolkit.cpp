@@ -330,7 +330,7 @@ std::unique_ptr<Window> FakeToolkit::CreateForm(const layouts::FormSpec& form) {
     return std::make_unique<FakeWindow>(*this, form);
 }
 
-void FakeToolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
+void FakeToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) {
     messages.push_back({std::u16string(prompt), style, std::u16string(title)});
     if (onMessageBox) onMessageBox(messages.back());
 }
@@ -373,9 +373,9 @@ std::optional<Picture> FakeToolkit::LoadPicture(std::u16string_view path, Pictur
     return it->second;
 }
 
-bool FakeToolkit::RunCommand(std::u16string_view commandLine, int showStyle) {
+bool FakeToolkit::RunCommand(std::u16string_view commandLine, ShowStyle show) {
     if (!commandsStart) return false;
-    commands.push_back({std::u16string(commandLine), showStyle});
+    commands.push_back({std::u16string(commandLine), show});
     return true;
 }
 

@@ -142,9 +142,9 @@ public:
     Twips ScaleHeight() const override { return height_; }
     intptr_t Handle() const override { return handle_; }
     void SetWindowPos(InsertAfter where, const PixelRect& rect) override;
-    int32_t GetExStyle() const override { return exStyle; }
-    void SetExStyle(int32_t style) override { exStyle = style; }
-    void SetLayeredAlpha(uint8_t alpha) override { layeredAlpha = alpha; }
+    bool Layered() const override { return layered; }
+    void SetLayered(bool on) override { layered = on; }
+    void SetOpacity(uint8_t alpha) override { opacity = alpha; }
     void PlaceBelow(const Window& above) override;
     void BeginCaptionDrag() override { ++captionDrags; }
 
@@ -195,8 +195,8 @@ public:
     const Window* placedBelow = nullptr;  // the last PlaceBelow
     int placeBelowCalls = 0;
     Control* focused = nullptr;
-    int32_t exStyle = 0;
-    std::optional<uint8_t> layeredAlpha;
+    bool layered = false;
+    std::optional<uint8_t> opacity;
     int captionDrags = 0;
     std::vector<WindowPosCall> windowPosCalls;
 
@@ -232,7 +232,7 @@ private:
 
 struct MessageRecord {
     std::u16string prompt;
-    int style;
+    MsgBoxStyle style;
     std::u16string title;
 };
 
@@ -243,7 +243,7 @@ struct StoreOp {
 
 struct CommandRecord {
     std::u16string commandLine;
-    int showStyle;
+    ShowStyle show;
 };
 
 class FakeToolkit : public Toolkit {
@@ -252,7 +252,7 @@ public:
     ~FakeToolkit() override;
 
     std::unique_ptr<Window> CreateForm(const layouts::FormSpec& form) override;
-    void MsgBox(std::u16string_view prompt, int style, std::u16string_view title) override;
+    void MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) override;
     void StoreSave(std::u16string_view application,
                    std::u16string_view section,
                    std::u16string_view key,
@@ -265,7 +265,7 @@ public:
     std::vector<PictureUse> pictureUses;  // what each load asked for
     std::optional<std::u16string> ProgramDirectory() override { return programDirectory; }
     bool FileExists(std::u16string_view path) override { return files.count(std::u16string(path)) > 0; }
-    bool RunCommand(std::u16string_view commandLine, int showStyle) override;
+    bool RunCommand(std::u16string_view commandLine, ShowStyle show) override;
     void ClearClipboard() override { ++clipboardClears; }
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }

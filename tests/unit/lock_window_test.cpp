@@ -36,39 +36,39 @@ TEST_F(LockWindow, EachActivationTakesTheOpacityFromTheSetupWindow) {
         form1->Text3.SetText(text);
         ASSERT_EQ(form1->Text3.Text(), text);
         ReactivateLockWindow();
-        EXPECT_EQ(Window2().layeredAlpha, alpha) << Utf16ToUtf8(text);
+        EXPECT_EQ(Window2().opacity, alpha) << Utf16ToUtf8(text);
     }
 }
 
 TEST_F(LockWindow, AnOpacityThatDoesNotReadAsAByteLeavesTheOpacityAsItWas) {
     form1->Text3.SetText(u"77");
     ReactivateLockWindow();
-    ASSERT_EQ(Window2().layeredAlpha, 77);
+    ASSERT_EQ(Window2().opacity, 77);
 
     ForceOpacityText(u"abc");
     ReactivateLockWindow();
-    EXPECT_EQ(Window2().layeredAlpha, 77);
+    EXPECT_EQ(Window2().opacity, 77);
     ForceOpacityText(u"300");
     ReactivateLockWindow();
-    EXPECT_EQ(Window2().layeredAlpha, 77);
+    EXPECT_EQ(Window2().opacity, 77);
 
     // The field is read in the user's number format.
     form1->Text3.SetText(u"12.5");
     toolkit.numberFormat.decimal = u',';
     ReactivateLockWindow();
-    EXPECT_EQ(Window2().layeredAlpha, 77);
+    EXPECT_EQ(Window2().opacity, 77);
     form1->Text3.SetText(u"12,5");
     ReactivateLockWindow();
-    EXPECT_EQ(Window2().layeredAlpha, 12);
+    EXPECT_EQ(Window2().opacity, 12);
 
     // The other steps still ran.
-    EXPECT_EQ(Window2().exStyle & kExStyleLayered, kExStyleLayered);
+    EXPECT_TRUE(Window2().layered);
 }
 
-TEST_F(LockWindow, TheLayeredStyleIsAddedToTheWindowsOwnStyle) {
-    Window2().exStyle = 0x20;
+TEST_F(LockWindow, EveryActivationMakesTheWindowLayeredAgain) {
+    Window2().layered = false;
     ReactivateLockWindow();
-    EXPECT_EQ(Window2().exStyle, 0x20 | kExStyleLayered);
+    EXPECT_TRUE(Window2().layered);
 }
 
 TEST_F(LockWindow, TheButtonIsCentredAcrossAndOneButtonHeightBelowTheMiddle) {

@@ -59,8 +59,8 @@ TEST_F(Locking, BringsUpTheLockWindowTopmostWithTheKeyboardFilterAndStoresThePai
     EXPECT_TRUE(lock.topmost);
     EXPECT_EQ(toolkit.liveHooks.size(), 1u);
     EXPECT_EQ(toolkit.installedFilter, &FilterKeyEvent);
-    EXPECT_EQ(lock.exStyle & kExStyleLayered, kExStyleLayered);
-    EXPECT_EQ(lock.layeredAlpha, 255);  // the designed opacity "255"
+    EXPECT_TRUE(lock.layered);
+    EXPECT_EQ(lock.opacity, 255);  // the designed opacity "255"
 
     // The pair goes to the store after the lock window is up, "text1" first.
     ASSERT_GE(toolkit.storeOps.size(), 2u);
@@ -89,7 +89,7 @@ TEST_F(Locking, AMismatchShowsTheMessageAndChangesNothing) {
         ASSERT_EQ(toolkit.messages.size(), messages + 1) << why;
         EXPECT_EQ(toolkit.messages.back().prompt, kMismatch) << why;
         EXPECT_EQ(toolkit.messages.back().title, u"温馨提示") << why;
-        EXPECT_EQ(toolkit.messages.back().style, 16) << why;
+        EXPECT_EQ(toolkit.messages.back().style, MsgBoxStyle::Critical) << why;
         EXPECT_EQ(toolkit.storeOps.size(), storeOps) << why;
         EXPECT_FALSE(program.LockWindowExists()) << why;
         EXPECT_FALSE(form1->Timer1.Enabled()) << why;

@@ -114,7 +114,7 @@ TEST_F(SettingsPage, AnyOtherDropShowsTheFormatMessageAndKeepsThePath) {
         ASSERT_EQ(toolkit.messages.size(), count);
         EXPECT_EQ(toolkit.messages.back().prompt, kFormatPrompt);
         EXPECT_EQ(toolkit.messages.back().title, u"温馨提示");
-        EXPECT_EQ(toolkit.messages.back().style, 16);
+        EXPECT_EQ(toolkit.messages.back().style, MsgBoxStyle::Critical);
         EXPECT_EQ(form1->Text5.Text(), u"D:\\keep.jpg");
     }
 }
@@ -185,7 +185,7 @@ TEST_F(SettingsPage, TheNsCodeRuleJudgesLengthAndLeadingNumber) {
             ASSERT_EQ(toolkit.messages.size(), 1u) << label;
             EXPECT_EQ(toolkit.messages[0].prompt, kNsPrompt) << label;
             EXPECT_EQ(toolkit.messages[0].title, u"NS码设置错误！") << label;
-            EXPECT_EQ(toolkit.messages[0].style, 16) << label;
+            EXPECT_EQ(toolkit.messages[0].style, MsgBoxStyle::Critical) << label;
             EXPECT_EQ(form1->Picture2.Left(), 0) << label;
         }
     }
@@ -224,7 +224,7 @@ TEST_F(HelpFile, TheLinkOpensTheHelpFileInTheEditor) {
     Lbl("Label10").UserClick();  // each click starts another editor
     ASSERT_EQ(toolkit.commands.size(), 2u);
     EXPECT_EQ(toolkit.commands[0].commandLine, u"notepad.exe C:\\Quorvel\\NS码.txt");
-    EXPECT_EQ(toolkit.commands[0].showStyle, 1);
+    EXPECT_EQ(toolkit.commands[0].show, ShowStyle::NormalFocus);
     EXPECT_TRUE(toolkit.messages.empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(HelpFile, AMissingFileOrEditorShowsTheMessage) {
         ASSERT_FALSE(toolkit.messages.empty()) << why;
         EXPECT_EQ(toolkit.messages.back().prompt, u"亲,NS码.txt文件找不到哦！") << why;
         EXPECT_EQ(toolkit.messages.back().title, u"温馨提示") << why;
-        EXPECT_EQ(toolkit.messages.back().style, 16) << why;
+        EXPECT_EQ(toolkit.messages.back().style, MsgBoxStyle::Critical) << why;
         EXPECT_TRUE(toolkit.commands.empty()) << why;
     };
     toolkit.programDirectory = u"C:\\Program Files\\Quorvel";
@@ -267,7 +267,7 @@ TEST_F(PowerCommands, EachButtonStartsItsShutdownCommandMinimised) {
     EXPECT_EQ(toolkit.commands[0].commandLine, u"Cmd.exe /c shutdown -s -f ");
     EXPECT_EQ(toolkit.commands[1].commandLine, u"Cmd.exe /c shutdown -r -f ");
     EXPECT_EQ(toolkit.commands[2].commandLine, u"Cmd.exe /c shutdown -l ");
-    for (const CommandRecord& command : toolkit.commands) EXPECT_EQ(command.showStyle, 2);
+    for (const CommandRecord& command : toolkit.commands) EXPECT_EQ(command.show, ShowStyle::MinimizedFocus);
     EXPECT_TRUE(toolkit.messages.empty());
 }
 

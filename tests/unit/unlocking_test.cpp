@@ -28,7 +28,7 @@ protected:
         ASSERT_FALSE(toolkit.messages.empty());
         EXPECT_EQ(toolkit.messages.back().prompt, prompt);
         EXPECT_EQ(toolkit.messages.back().title, title);
-        EXPECT_EQ(toolkit.messages.back().style, 16);
+        EXPECT_EQ(toolkit.messages.back().style, MsgBoxStyle::Critical);
     }
     // Opens the settings page, which refills the NS码 field from the store,
     // and closes it again with its OK button (the page covers the lock button).

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -220,9 +221,12 @@ TEST_F(Backend, WindowPlacementTopmostAndLayeredAlpha) {
     EXPECT_EQ(form->Width(), 1500);
     form->SetWindowPos(InsertAfter::NoTopmost, PixelRect{10, 20, 100, 100});
     EXPECT_FALSE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    form->SetExStyle(form->GetExStyle() | kExStyleLayered);
+    EXPECT_FALSE(form->Layered());
+    form->SetLayered(true);
+    EXPECT_TRUE(form->Layered());
+    EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
     for (uint8_t alpha : {0, 128, 255}) {
-        form->SetLayeredAlpha(alpha);
+        form->SetOpacity(alpha);
         BYTE got = 1;
         DWORD flags = 0;
         ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &got, &flags));
@@ -459,7 +463,7 @@ TEST_F(Backend, FilesDirectoriesAndCommands) {
     EXPECT_TRUE(toolkit.FileExists(*dir + u"\\win32_tests.exe"));
     EXPECT_FALSE(toolkit.FileExists(*dir + u"\\no-such-file.txt"));
     EXPECT_FALSE(toolkit.FileExists(*dir));  // a directory is no file
-    EXPECT_FALSE(toolkit.RunCommand(u"no-such-program-quorvel.exe /x", kShowMinimizedFocus));
+    EXPECT_FALSE(toolkit.RunCommand(u"no-such-program-quorvel.exe /x", ShowStyle::MinimizedFocus));
     EXPECT_EQ(toolkit.TwipsPerPixelX(), 15.0f);
     EXPECT_EQ(toolkit.TwipsPerPixelY(), 15.0f);
 }
@@ -475,6 +479,32 @@ TEST_F(Backend, TheClipboardIsEmptied) {
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
     toolkit.ClearClipboard();
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+TEST_F(Backend, OnlyAKeyGoingDownOrUpIsAnEventForTheKeyboardFilter) {
+    const KBDLLHOOKSTRUCT record{VK_LCONTROL, 0x1D, LLKHF_INJECTED, 1234, 0};
+    struct Case {
+        int nCode;
+        WPARAM message;
+        bool event, down;
+    };
+    for (const Case& c : {Case{HC_ACTION, WM_KEYDOWN, true, true}, Case{HC_ACTION, WM_KEYUP, true, false},
+                          Case{HC_ACTION, WM_SYSKEYDOWN, true, true}, Case{HC_ACTION, WM_SYSKEYUP, true, false},
+                          Case{HC_ACTION, WM_CHAR, false, false}, Case{1, WM_KEYDOWN, false, false},
+                          Case{-1, WM_KEYDOWN, false, false}}) {
+        const auto event = DecodeKeyEvent(c.nCode, c.message, reinterpret_cast<LPARAM>(&record));
+        ASSERT_EQ(event.has_value(), c.event) << c.nCode << " " << c.message;
+        if (!event) continue;
+        EXPECT_EQ(event->keyCode, static_cast<uint32_t>(VK_LCONTROL));
+        EXPECT_EQ(event->down, c.down);
+        EXPECT_TRUE(event->injected);
+    }
+    // The record may lie at any address.
+    alignas(8) unsigned char buffer[sizeof record + 1] = {};
+    std::memcpy(buffer + 1, &record, sizeof record);
+    const auto unaligned = DecodeKeyEvent(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(buffer + 1));
+    ASSERT_TRUE(unaligned.has_value());
+    EXPECT_EQ(unaligned->keyCode, static_cast<uint32_t>(VK_LCONTROL));
 }
 
 TEST_F(Backend, TheKeyboardFilterSwallowsItsKeysUntilItIsRemoved) {

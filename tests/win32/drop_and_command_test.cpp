@@ -92,13 +92,13 @@ HWND WaitForWindow(const wchar_t* caption) {
 
 TEST(Commands, RunCommandStartsWithTheRequestedShowStateWithoutWaiting) {
     Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-    for (int style : {kShowMinimizedFocus, kShowNormalFocus}) {
+    for (ShowStyle style : {ShowStyle::MinimizedFocus, ShowStyle::NormalFocus}) {
         const DWORD before = GetTickCount();
         ASSERT_TRUE(toolkit.RunCommand(u"notepad.exe", style));
         EXPECT_LT(GetTickCount() - before, 5000u);  // it does not wait for the program
         HWND notepad = WaitForWindow(L"Untitled - Notepad");
         ASSERT_NE(notepad, nullptr);
-        EXPECT_EQ(IsIconic(notepad) != FALSE, style == kShowMinimizedFocus);
+        EXPECT_EQ(IsIconic(notepad) != FALSE, style == ShowStyle::MinimizedFocus);
         PostMessageW(notepad, WM_CLOSE, 0, 0);
         for (int i = 0; i < 100 && IsWindow(notepad); ++i) Pump(50);
     }
@@ -134,7 +134,7 @@ TEST(Commands, BareNamesRunFromTheSystemFolderNeverFromThePlantedOnes) {
     EXPECT_FALSE(ResolveCommand(L"no-such-program-quorvel.exe").has_value());
 
     Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-    ASSERT_TRUE(toolkit.RunCommand(u"Cmd.exe /c shutdown -?", kShowMinimizedFocus));
+    ASSERT_TRUE(toolkit.RunCommand(u"Cmd.exe /c shutdown -?", ShowStyle::MinimizedFocus));
     Pump(3000);
     EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted shutdown.bat ran";
 

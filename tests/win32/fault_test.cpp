@@ -130,7 +130,7 @@ TEST_F(Faults, AFailingDropHandlerLeavesTheFieldTakingDropsAndAListInAStreamIsNo
     EXPECT_TRUE(IsWindowVisible(Hwnd(f.window())));
 }
 
-bool ThrowingFilter(int32_t, uint32_t, const void*) { throw std::runtime_error("a filter at fault"); }
+bool ThrowingFilter(const KeyEvent&) { throw std::runtime_error("a filter at fault"); }
 
 TEST_F(Faults, AKeyboardFilterAtFaultPassesEveryKeyOn) {
     HHOOK earlier = SetWindowsHookExW(WH_KEYBOARD_LL, &EarlierHook, GetModuleHandleW(nullptr), 0);

@@ -96,12 +96,15 @@ void FormWindow::PlaceBelow(const Window& above) {
     StackBelow(upper, stack);
 }
 
-int32_t FormWindow::GetExStyle() const { return GetWindowLongW(hwnd_, GWL_EXSTYLE); }
-void FormWindow::SetExStyle(int32_t style) {
-    SetWindowLongW(hwnd_, GWL_EXSTYLE, style);
-    if (curtains_ && !(style & WS_EX_LAYERED)) curtains_->SetAlpha(255);
+bool FormWindow::Layered() const { return (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
+
+void FormWindow::SetLayered(bool layered) {
+    const LONG style = GetWindowLongW(hwnd_, GWL_EXSTYLE);
+    SetWindowLongW(hwnd_, GWL_EXSTYLE, layered ? style | WS_EX_LAYERED : style & ~WS_EX_LAYERED);
+    if (curtains_ && !layered) curtains_->SetAlpha(255);
 }
-void FormWindow::SetLayeredAlpha(uint8_t alpha) {
+
+void FormWindow::SetOpacity(uint8_t alpha) {
     SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA);
     if (curtains_) curtains_->SetAlpha(alpha);
 }

@@ -75,9 +75,9 @@ public:
     Twips ScaleHeight() const override;
     intptr_t Handle() const override { return reinterpret_cast<intptr_t>(hwnd_); }
     void SetWindowPos(InsertAfter where, const PixelRect& rect) override;
-    int32_t GetExStyle() const override;
-    void SetExStyle(int32_t style) override;
-    void SetLayeredAlpha(uint8_t alpha) override;
+    bool Layered() const override;
+    void SetLayered(bool layered) override;
+    void SetOpacity(uint8_t alpha) override;
     void PlaceBelow(const Window& above) override;
     void BeginCaptionDrag() override;
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,8 +25,8 @@ LRESULT CALLBACK KeyboardHookProcedure(int nCode, WPARAM wParam, LPARAM lParam) 
     const bool discard = Guarded(
         "the keyboard filter",
         [&] {
-            return g_keyFilter &&
-                   g_keyFilter(nCode, static_cast<uint32_t>(wParam), reinterpret_cast<const void*>(lParam));
+            const auto event = DecodeKeyEvent(nCode, wParam, lParam);
+            return event && g_keyFilter && g_keyFilter(*event);
         },
         [] { return false; });
     if (discard) return 1;
@@ -59,6 +61,17 @@ std::wstring StoreKeyPath(const std::wstring& root, std::u16string_view applicat
 }
 
 }  // namespace
+
+std::optional<KeyEvent> DecodeKeyEvent(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode != HC_ACTION || !lParam) return std::nullopt;
+    if (wParam != WM_KEYDOWN && wParam != WM_KEYUP && wParam != WM_SYSKEYDOWN && wParam != WM_SYSKEYUP)
+        return std::nullopt;
+    KBDLLHOOKSTRUCT record;
+    std::memcpy(&record, reinterpret_cast<const void*>(lParam), sizeof record);
+    return KeyEvent{.keyCode = record.vkCode,
+                    .down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN,
+                    .injected = (record.flags & LLKHF_INJECTED) != 0};
+}
 
 int ToPixels(Twips twips, float twipsPerPixel) {
     return RoundToInt32(static_cast<double>(twips) / twipsPerPixel).value_or(0);
@@ -124,7 +137,7 @@ CommonControlsScope::~CommonControlsScope() {
     if (active_) DeactivateActCtx(0, cookie_);
 }
 
-void Win32Toolkit::MsgBox(std::u16string_view prompt, int style, std::u16string_view title) {
+void Win32Toolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) {
     // Owned by the program's active window, which waits for it; topmost, so
     // that a window kept on top places itself just below it while it is up
     // (see FormWindow::SetWindowPos).
@@ -257,14 +270,14 @@ std::optional<CommandTarget> ResolveCommand(std::wstring_view commandLine) {
     return CommandTarget{std::move(program), folder};
 }
 
-bool Win32Toolkit::RunCommand(std::u16string_view commandLine, int showStyle) {
+bool Win32Toolkit::RunCommand(std::u16string_view commandLine, ShowStyle show) {
     std::wstring line = WStr(commandLine);  // CreateProcessW may write into it
     const auto target = ResolveCommand(line);
     if (!target) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showStyle);
+    startup.wShowWindow = static_cast<WORD>(show);  // numbered as SW_SHOWNORMAL, SW_SHOWMINIMIZED
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(target->program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         target->folder.c_str(), &startup, &process)) {

@@ -47,7 +47,7 @@ public:
     ~Win32Toolkit() override;
 
     std::unique_ptr<Window> CreateForm(const layouts::FormSpec& form) override;
-    void MsgBox(std::u16string_view prompt, int style, std::u16string_view title) override;
+    void MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) override;
     void StoreSave(std::u16string_view application,
                    std::u16string_view section,
                    std::u16string_view key,
@@ -63,7 +63,7 @@ public:
     // the system folder, never from the program's or the current folder,
     // with the system folder as its working folder (so that cmd.exe finds
     // the system's shutdown first).
-    bool RunCommand(std::u16string_view commandLine, int showStyle) override;
+    bool RunCommand(std::u16string_view commandLine, ShowStyle show) override;
     void ClearClipboard() override;
     float TwipsPerPixelX() override;
     float TwipsPerPixelY() override;
@@ -127,6 +127,10 @@ private:
 
 // Pixels from twips at the given twips per pixel, halves to even.
 int ToPixels(Twips twips, float twipsPerPixel);
+
+// The key event of a low-level keyboard hook's call: only a key going down or
+// up (also with Alt held) is one; anything else is passed on unasked.
+std::optional<KeyEvent> DecodeKeyEvent(int nCode, WPARAM wParam, LPARAM lParam);
 
 // The program a command line starts and the folder it starts in: a bare name
 // (no folder in it) is looked for in the system folder alone, none when it is
