@@ -85,14 +85,46 @@ private:
     std::unique_ptr<Window> window_;
 
 public:
-    // The controls, by their designed names.
-    TextBox &Text1, &Text2, &Text3, &Text4, &Text5, &Text6, &Text7;
-    Label &Label2, &Label3, &Label10, &Label13;
-    Image& Image1;
-    Panel &Picture1, &Picture2, &Picture3, &Picture4;
-    Button &iButton1, &iButton2, &iButton3, &iButton4, &iButton5, &iButton6, &iButton7, &iButton8;
-    Button &iButton10, &iButton11, &iButton12, &i1, &i2, &i3, &i4;
-    Timer &Timer1, &Timer2, &Timer3, &Timer4, &Timer5, &Timer6, &Timer7, &Timer8;
+    // The controls, by their designed names, with what each is for the user.
+    TextBox& Text1;     // the password ("请定义密码：")
+    TextBox& Text2;     // its confirmation ("请确认密码：")
+    TextBox& Text3;     // settings page: the lock window's opacity, 0 to 255
+    TextBox& Text4;     // settings page: the NS码
+    TextBox& Text5;     // settings page: the background picture's path (files dropped on it)
+    TextBox& Text6;     // locked mode: the password that unlocks
+    TextBox& Text7;     // locked mode: the NC码 that unlocks, behind "忘记密码？"
+    Label& Label2;      // the caption "请定义密码："
+    Label& Label3;      // the caption "请确认密码："
+    Label& Label10;     // settings page: the link "什么是NS码？" to the help file
+    Label& Label13;     // locked mode: the link "忘记密码？" between password and NC码
+    Image& Image1;      // the logo, inside the logo frame
+    Panel& Picture1;    // the power page
+    Panel& Picture2;    // the settings page
+    Panel& Picture3;    // the about page
+    Panel& Picture4;    // the logo frame, which slides aside at locking
+    Button& iButton1;   // close the window
+    Button& iButton2;   // minimise the window
+    Button& iButton3;   // lock ("锁    屏")
+    Button& iButton4;   // open the settings page (gear)
+    Button& iButton5;   // open the power page
+    Button& iButton6;   // power page: shut down
+    Button& iButton7;   // power page: restart
+    Button& iButton8;   // power page: log off
+    Button& iButton10;  // locked mode: unlock with the password ("解锁")
+    Button& iButton11;  // locked mode: unlock with the NC码 ("验证"), behind iButton10
+    Button& iButton12;  // locked mode: hide the setup window, at the gear's place
+    Button& i1;         // footer stack: "返回", closes the about page
+    Button& i2;         // footer stack: "取消", closes the power page
+    Button& i3;         // footer stack: "关于", opens the about page
+    Button& i4;         // footer stack: "确定", saves and closes the settings page
+    Timer& Timer1;      // keep-on-top tick of the locked mode, 5 ms
+    Timer& Timer2;      // power page slides in
+    Timer& Timer3;      // power page slides out
+    Timer& Timer4;      // about page slides in
+    Timer& Timer5;      // about page slides out
+    Timer& Timer6;      // settings page slides in
+    Timer& Timer7;      // settings page slides out
+    Timer& Timer8;      // logo frame slides aside at locking
 };
 
 }  // namespace quorvel

@@ -41,9 +41,10 @@ private:
     std::unique_ptr<Window> window_;
 
 public:
-    Button& iButton1;
-    Image& Image1;
-    Timer& Timer1;
+    // The controls, by their designed names, with what each is for the user.
+    Button& iButton1;  // the hidden state's "解锁", which brings the setup window back
+    Image& Image1;     // the background picture, stretched over the window
+    Timer& Timer1;     // keep-on-top tick of the hidden state, 5 ms
 };
 
 }  // namespace quorvel
