@@ -41,18 +41,9 @@ int16_t KeyShiftState() {
 // The shape of a transparent button: every pixel that is not the mask colour.
 HRGN RegionOf(const Bitmap& mask) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    for (int y = 0; y < mask.height; ++y) {
-        int x = 0;
-        while (x < mask.width) {
-            while (x < mask.width && (mask.At(x, y) & 0xFFFFFF) == 0xFF00FF) ++x;
-            const int start = x;
-            while (x < mask.width && (mask.At(x, y) & 0xFFFFFF) != 0xFF00FF) ++x;
-            if (x > start) {
-                HRGN run = CreateRectRgn(start, y, x, y + 1);
-                CombineRgn(region, region, run, RGN_OR);
-                DeleteObject(run);
-            }
-        }
+    for (const PixelRun& run : RunsWithout(mask, 0xFF00FF)) {
+        const ScopedRegion piece(CreateRectRgn(run.x0, run.y, run.x1, run.y + 1));
+        CombineRgn(region, region, piece.Get(), RGN_OR);
     }
     return region;
 }
@@ -409,7 +400,7 @@ void RegisterButtonClass(HINSTANCE instance) {
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &WindowProcedure<ButtonHost>;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kButtonClass;
     RegisterClassExW(&wc);
 }

@@ -394,14 +394,14 @@ void RegisterWindowClasses(HINSTANCE instance) {
     form.style = CS_DBLCLKS;
     form.lpfnWndProc = &WindowProcedure<FormWindow>;
     form.hInstance = instance;
-    form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     form.lpszClassName = kFormClass;
     g_formClass = RegisterClassExW(&form);
     WNDCLASSEXW panel{};
     panel.cbSize = sizeof panel;
     panel.lpfnWndProc = PanelProcedure();
     panel.hInstance = instance;
-    panel.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    panel.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     panel.lpszClassName = kPanelClass;
     RegisterClassExW(&panel);
     RegisterButtonClass(instance);

@@ -188,7 +188,7 @@ Picture LoadArt(std::string_view name) {
     if (auto it = cache.find(name); it != cache.end()) return it->second;
     std::wstring resource(name.begin(), name.end());
     Picture picture;
-    if (HRSRC info = FindResourceW(nullptr, resource.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */)) {
+    if (HRSRC info = FindResourceW(nullptr, resource.c_str(), RT_RCDATA)) {
         HGLOBAL handle = LoadResource(nullptr, info);
         const void* data = handle ? LockResource(handle) : nullptr;
         if (data) picture = DecodePictureMemory(data, SizeofResource(nullptr, info)).value_or(nullptr);

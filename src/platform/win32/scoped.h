@@ -41,6 +41,7 @@ private:
 inline void DeleteGdi(HGDIOBJ h) { DeleteObject(h); }
 inline void DeleteMemoryDc(HDC h) { DeleteDC(h); }
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+inline void CloseRegistryKey(HKEY h) { RegCloseKey(h); }
 
 using ScopedBitmap = Scoped<HBITMAP, DeleteGdi>;
 using ScopedFont = Scoped<HFONT, DeleteGdi>;
@@ -48,6 +49,22 @@ using ScopedBrush = Scoped<HBRUSH, DeleteGdi>;
 using ScopedRegion = Scoped<HRGN, DeleteGdi>;
 using ScopedMemoryDc = Scoped<HDC, DeleteMemoryDc>;
 using ScopedHandle = Scoped<HANDLE, CloseKernelHandle>;
+using ScopedKey = Scoped<HKEY, CloseRegistryKey>;
+
+// The screen's device context, for one scope.
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
 
 // Selects an object into a device context for one scope.
 class ScopedSelect {
@@ -76,9 +93,10 @@ public:
         Reset();
         return &ptr_;
     }
-    void Reset() {
+    // Takes over a pointer whose reference the caller holds.
+    void Reset(I* ptr = nullptr) {
         if (ptr_) ptr_->Release();
-        ptr_ = nullptr;
+        ptr_ = ptr;
     }
     explicit operator bool() const { return ptr_ != nullptr; }
 

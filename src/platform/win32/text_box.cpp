@@ -136,19 +136,15 @@ public:
     void StopDrops() {
         if (!dropTarget_) return;
         RevokeDragDrop(hwnd_);
-        dropTarget_->Release();
-        dropTarget_ = nullptr;
+        dropTarget_.Reset();
     }
     // Files can be dropped on the field from the first paint of its window
     // on: registering takes a marshalled drop target, not worth delaying the
     // window for.
     void AcceptDrops() override {
         if (!row_.dropTarget || dropTarget_) return;
-        dropTarget_ = new DropTarget(*this);
-        if (FAILED(RegisterDragDrop(hwnd_, dropTarget_))) {
-            dropTarget_->Release();
-            dropTarget_ = nullptr;
-        }
+        dropTarget_.Reset(new DropTarget(*this));  // holds its one reference
+        if (FAILED(RegisterDragDrop(hwnd_, dropTarget_.Get()))) dropTarget_.Reset();
     }
     ~Win32TextBox() override {
         StopDrops();
@@ -249,7 +245,7 @@ private:
     Colour foreColor_;
     std::u16string lastText_;
     ScopedBrush backBrush_;
-    DropTarget* dropTarget_ = nullptr;
+    ComPtr<DropTarget> dropTarget_;
 };
 
 }  // namespace

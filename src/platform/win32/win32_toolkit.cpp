@@ -47,12 +47,12 @@ constexpr const wchar_t* kCjkSubstitutes[] = {L"Microsoft YaHei",     L"SimSun",
 // Whether the font the system made is really the face asked for, not a
 // stand-in the font mapper chose.
 bool FaceIsInstalled(HFONT font, const std::wstring& face) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
+    const ScreenDc screen;
     wchar_t got[LF_FACESIZE] = {};
-    GetTextFaceW(screen, LF_FACESIZE, got);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    {
+        const ScopedSelect select(screen.Get(), font);
+        GetTextFaceW(screen.Get(), LF_FACESIZE, got);
+    }
     return _wcsicmp(got, face.c_str()) == 0;
 }
 
@@ -78,10 +78,9 @@ int ToPixels(Twips twips, float twipsPerPixel) {
 }
 
 Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
-    HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpiX = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    const int dpiY = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     if (dpiX > 0) twipsPerPixelX_ = 1440.0f / dpiX;
     if (dpiY > 0) twipsPerPixelY_ = 1440.0f / dpiY;
     RegisterWindowClasses(instance);
@@ -160,15 +159,15 @@ void Win32Toolkit::StoreSave(std::u16string_view application,
                              std::u16string_view section,
                              std::u16string_view key,
                              std::u16string_view text) {
-    HKEY handle = nullptr;
+    HKEY opened = nullptr;
     const std::wstring path = StoreKeyPath(storeRoot, application, section);
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
         ERROR_SUCCESS)
         return;
+    const ScopedKey handle(opened);
     const std::wstring value = WStr(text);
-    RegSetValueExW(handle, WStr(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    RegSetValueExW(handle.Get(), WStr(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
 }
 
 std::u16string Win32Toolkit::StoreLoad(std::u16string_view application,
@@ -338,9 +337,7 @@ HFONT Win32Toolkit::Font(std::u16string_view face,
     // A stored size may be anything a float holds; a font is at most
     // 16384 points (and the hundredths must fit an int).
     const double hundredths = std::clamp(static_cast<double>(points), 0.01, 16384.0) * 100;
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(static_cast<int>(hundredths), GetDeviceCaps(screen, LOGPIXELSY), 7200);
-    ReleaseDC(nullptr, screen);
+    const int height = -MulDiv(static_cast<int>(hundredths), GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY), 7200);
     // The designed face when it is installed (under its Chinese or English
     // name); otherwise the first installed CJK face of a fixed list, so that
     // Chinese text never falls back to a face without its glyphs.
@@ -366,7 +363,7 @@ HFONT Win32Toolkit::Font(std::u16string_view face,
 HCURSOR Win32Toolkit::HandCursor() {
     static HCURSOR hand = [this] {
         HCURSOR own = static_cast<HCURSOR>(LoadImageW(instance_, L"HAND", IMAGE_CURSOR, 32, 32, 0));
-        return own ? own : LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
+        return own ? own : LoadCursorW(nullptr, IDC_HAND);
     }();
     return hand;
 }
