@@ -148,9 +148,7 @@ void Form1::Timer1_Timer() {
     KeepShown();
     Form2* lock = program_.LockWindowExists() ? &program_.LockWindow() : nullptr;
     if (lock) lock->KeepCovering();
-    const auto rect = WindowPixelGeometry(window_->Left(), window_->Top(), window_->Width(), window_->Height(),
-                                          toolkit_.TwipsPerPixelX(), toolkit_.TwipsPerPixelY());
-    if (rect) window_->SetWindowPos(InsertAfter::Topmost, *rect);
+    if (const auto rect = OwnPixelGeometry(*window_, toolkit_)) window_->SetWindowPos(InsertAfter::Topmost, *rect);
     // The curtain stays right below, above every topmost window another
     // program opens later, until the hidden state's "解锁" takes it out of
     // the band.

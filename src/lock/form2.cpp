@@ -32,9 +32,7 @@ Form2::~Form2() = default;
 // Into or out of the topmost band where the window stands, at its own size
 // (the keep-on-top tick's pixel geometry); this also activates it.
 void Form2::PlaceInBand(InsertAfter where) {
-    const auto rect = WindowPixelGeometry(window_->Left(), window_->Top(), window_->Width(), window_->Height(),
-                                          toolkit_.TwipsPerPixelX(), toolkit_.TwipsPerPixelY());
-    if (rect) window_->SetWindowPos(where, *rect);
+    if (const auto rect = OwnPixelGeometry(*window_, toolkit_)) window_->SetWindowPos(where, *rect);
 }
 
 void Form2::Form_Load() {

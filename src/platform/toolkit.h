@@ -244,4 +244,11 @@ public:
     virtual void EndProcess() = 0;
 };
 
+// A window's own place and size in pixels, as the keep-on-top ticks compute
+// it from its twips (see WindowPixelGeometry); none when it does not convert.
+inline std::optional<PixelRect> OwnPixelGeometry(const Window& window, Toolkit& toolkit) {
+    return WindowPixelGeometry(window.Left(), window.Top(), window.Width(), window.Height(), toolkit.TwipsPerPixelX(),
+                               toolkit.TwipsPerPixelY());
+}
+
 }  // namespace quorvel

@@ -9,7 +9,7 @@ import subprocess
 import time
 
 import e2e
-from test_lock import LOCK, OK, SETTINGS, TEXT1, TEXT2, TEXT4_ON_PAGE, TEXT6, UNLOCK, HIDE, FORGOT, at, dismiss_message
+from test_lock import LOCK, OK, SETTINGS, TEXT1, TEXT2, TEXT4_ON_PAGE, TEXT6, UNLOCK, HIDE, FORGOT, at, dismiss_message, type_twice_and_lock
 
 TEXT3_ON_PAGE = (144, 161)
 TEXT5_ON_PAGE = (168, 129)
@@ -75,11 +75,7 @@ def overlong_and_odd_passwords_lock_and_unlock(program):
 
 def nc_codes_beyond_every_range_are_refused(program):
     origin = start(program)
-    e2e.click_at(*at(origin, TEXT1))
-    e2e.type_text("x")
-    e2e.click_at(*at(origin, TEXT2))
-    e2e.type_text("x")
-    e2e.click_at(*at(origin, LOCK))
+    type_twice_and_lock(origin, "x")
     time.sleep(1.0)
     e2e.click_at(*at(origin, FORGOT))
     for code in ["1e400", "-1e400", "&HFFFFFFFFFFFFFFFFFFFF", "\x01😀\x1b", "9" * 32000]:
@@ -165,11 +161,7 @@ def broken_and_missing_logos_and_pictures(program):
     e2e.click_at(*at(origin, OK))
     time.sleep(1.0)
     assert program.stored("text5") == "Z:" + good.replace("/", "\\")
-    e2e.click_at(*at(origin, TEXT1))
-    e2e.type_text("p")
-    e2e.click_at(*at(origin, TEXT2))
-    e2e.type_text("p")
-    e2e.click_at(*at(origin, LOCK))
+    type_twice_and_lock(origin, "p")
     time.sleep(1.5)
     still_locked(program)
     shot = program.screenshot("red-background")

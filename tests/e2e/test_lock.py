@@ -26,15 +26,20 @@ def at(origin, point):
     return origin[0] + point[0], origin[1] + point[1]
 
 
-def lock_with(program, password):
-    window = program.start()
-    x, y, _, _ = program.geometry(window)
-    origin = (x, y)
+def type_twice_and_lock(origin, password):
+    """Types the password into both fields and presses the lock button."""
     e2e.click_at(*at(origin, TEXT1))
     e2e.type_text(password)
     e2e.click_at(*at(origin, TEXT2))
     e2e.type_text(password)
     e2e.click_at(*at(origin, LOCK))
+
+
+def lock_with(program, password):
+    window = program.start()
+    x, y, _, _ = program.geometry(window)
+    origin = (x, y)
+    type_twice_and_lock(origin, password)
     time.sleep(1.0)
     return window, origin
 
@@ -144,11 +149,7 @@ def recovers_with_the_nc_code_of_the_tool(program):
     e2e.type_text("2580")
     e2e.click_at(*at(origin, OK))
     time.sleep(1.0)
-    e2e.click_at(*at(origin, TEXT1))
-    e2e.type_text("forgotten")
-    e2e.click_at(*at(origin, TEXT2))
-    e2e.type_text("forgotten")
-    e2e.click_at(*at(origin, LOCK))
+    type_twice_and_lock(origin, "forgotten")
     time.sleep(1.0)
     out = os.path.join(program.workdir, "nc.out")
     with open(out, "w") as f:

@@ -9,7 +9,7 @@ import subprocess
 import time
 
 import e2e
-from test_lock import LOCK, OK, SETTINGS, TEXT1, TEXT2, TEXT4_ON_PAGE, HIDE, at
+from test_lock import HIDE, OK, SETTINGS, TEXT4_ON_PAGE, at, type_twice_and_lock
 from test_pages import POWER, STACK
 
 TEXT3_ON_PAGE = (144, 161)
@@ -76,11 +76,7 @@ def the_readme_pictures(program):
     e2e.click_at(*at(origin, OK))
     time.sleep(1.0)
 
-    e2e.click_at(*at(origin, TEXT1))
-    e2e.type_text("quorvel")
-    e2e.click_at(*at(origin, TEXT2))
-    e2e.type_text("quorvel")
-    e2e.click_at(*at(origin, LOCK))
+    type_twice_and_lock(origin, "quorvel")
     time.sleep(1.5)
     e2e.mouse("mousemove", 5, 5)
     time.sleep(0.3)

@@ -41,7 +41,7 @@ int16_t KeyShiftState() {
 // The shape of a transparent button: every pixel that is not the mask colour.
 HRGN RegionOf(const Bitmap& mask) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    for (const PixelRun& run : RunsWithout(mask, 0xFF00FF)) {
+    for (const PixelRun& run : RunsWithout(mask, kButtonMaskColour)) {
         const ScopedRegion piece(CreateRectRgn(run.x0, run.y, run.x1, run.y + 1));
         CombineRgn(region, region, piece.Get(), RGN_OR);
     }
@@ -395,14 +395,7 @@ LRESULT ButtonHost::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 void RegisterButtonClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &WindowProcedure<ButtonHost>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kButtonClass;
-    RegisterClassExW(&wc);
+    RegisterProgramClass(instance, kButtonClass, &WindowProcedure<ButtonHost>, CS_DBLCLKS);
 }
 
 }  // namespace quorvel::win32

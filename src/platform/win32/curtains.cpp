@@ -16,16 +16,8 @@ namespace {
 constexpr wchar_t kCurtainClass[] = L"QuorvelCurtain";
 
 void RegisterCurtainClass(HINSTANCE instance, WNDPROC procedure) {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    WNDCLASSEXW curtain{};
-    curtain.cbSize = sizeof curtain;
-    curtain.lpfnWndProc = procedure;
-    curtain.hInstance = instance;
-    curtain.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    curtain.lpszClassName = kCurtainClass;
-    RegisterClassExW(&curtain);
+    static const ATOM registered = RegisterProgramClass(instance, kCurtainClass, procedure);
+    (void)registered;
 }
 
 }  // namespace

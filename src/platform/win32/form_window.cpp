@@ -259,36 +259,31 @@ void FormWindow::Unload() {
 
 bool FormWindow::Visible() const { return !destroyed_ && IsWindowVisible(hwnd_); }
 
-Twips FormWindow::Left() const {
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    return r.left * Tpp();
+namespace {
+RECT OuterRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
 }
-Twips FormWindow::Top() const {
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    return r.top * Tpp();
+RECT ClientRect(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return r;
 }
+}  // namespace
+
+Twips FormWindow::Left() const { return OuterRect(hwnd_).left * Tpp(); }
+Twips FormWindow::Top() const { return OuterRect(hwnd_).top * Tpp(); }
 Twips FormWindow::Width() const {
-    RECT r;
-    GetWindowRect(hwnd_, &r);
+    const RECT r = OuterRect(hwnd_);
     return (r.right - r.left) * Tpp();
 }
 Twips FormWindow::Height() const {
-    RECT r;
-    GetWindowRect(hwnd_, &r);
+    const RECT r = OuterRect(hwnd_);
     return (r.bottom - r.top) * Tpp();
 }
-Twips FormWindow::ScaleWidth() const {
-    RECT r;
-    GetClientRect(hwnd_, &r);
-    return r.right * Tpp();
-}
-Twips FormWindow::ScaleHeight() const {
-    RECT r;
-    GetClientRect(hwnd_, &r);
-    return r.bottom * Tpp();
-}
+Twips FormWindow::ScaleWidth() const { return ClientRect(hwnd_).right * Tpp(); }
+Twips FormWindow::ScaleHeight() const { return ClientRect(hwnd_).bottom * Tpp(); }
 
 void FormWindow::BeginCaptionDrag() {
     ReleaseCapture();
@@ -389,21 +384,8 @@ void RegisterWindowClasses(HINSTANCE instance) {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    WNDCLASSEXW form{};
-    form.cbSize = sizeof form;
-    form.style = CS_DBLCLKS;
-    form.lpfnWndProc = &WindowProcedure<FormWindow>;
-    form.hInstance = instance;
-    form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    form.lpszClassName = kFormClass;
-    g_formClass = RegisterClassExW(&form);
-    WNDCLASSEXW panel{};
-    panel.cbSize = sizeof panel;
-    panel.lpfnWndProc = PanelProcedure();
-    panel.hInstance = instance;
-    panel.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    panel.lpszClassName = kPanelClass;
-    RegisterClassExW(&panel);
+    g_formClass = RegisterProgramClass(instance, kFormClass, &WindowProcedure<FormWindow>, CS_DBLCLKS);
+    RegisterProgramClass(instance, kPanelClass, PanelProcedure());
     RegisterButtonClass(instance);
 }
 

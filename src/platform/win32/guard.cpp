@@ -69,6 +69,19 @@ const char* MessageName(UINT message) noexcept {
     }
 }
 
+ATOM RegisterProgramClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style) noexcept {
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.style = style;
+    description.lpfnWndProc = procedure;
+    description.hInstance = instance;
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    description.lpszClassName = name;
+    const ATOM atom = RegisterClassExW(&description);
+    if (!atom) ReportFailure("RegisterClassExW");
+    return atom;
+}
+
 LRESULT FailedMessageAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
         case WM_CLOSE:
