@@ -105,6 +105,24 @@ std::vector<std::pair<const ControlSpec*, Control*>> FakeWindow::TabStops() cons
     return stops;
 }
 
+void FakeWindow::UserClickAt(const Control& place) {
+    const Twips x = place.Left() + place.Width() / 2;
+    const Twips y = place.Top() + place.Height() / 2;
+    std::string_view container;
+    for (const auto& [key, spec] : specsByKey_)
+        if (ControlOf(key) == &place) container = spec->container;
+    for (auto& [key, button] : buttons_) {
+        if (button->Spec().container != container) continue;
+        if (x < button->Left() || y < button->Top() || x >= button->Left() + button->Width() ||
+            y >= button->Top() + button->Height())
+            continue;
+        if (Reachable(*button)) {
+            button->UserClick();
+            return;
+        }
+    }
+}
+
 void FakeWindow::UserTab(bool backwards) {
     const auto stops = TabStops();
     std::optional<size_t> from;
@@ -278,8 +296,8 @@ void FakeWindow::SetWindowPos(InsertAfter where, const PixelRect& rect) {
     const float tpp = toolkit_.twipsPerPixel;
     left_ = rect.x * tpp;
     top_ = rect.y * tpp;
-    width_ = rect.width * tpp;
-    height_ = rect.height * tpp;
+    // A new size raises Resize, as any change of size does.
+    if (rect.width * tpp != width_ || rect.height * tpp != height_) ResizeTo(rect.width * tpp, rect.height * tpp);
     if (visible_) RaiseActivate();  // flags 0: the call also activates
 }
 
@@ -333,6 +351,7 @@ std::unique_ptr<Window> FakeToolkit::CreateForm(const layouts::FormSpec& form) {
 void FakeToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) {
     messages.push_back({std::u16string(prompt), style, std::u16string(title)});
     if (onMessageBox) onMessageBox(messages.back());
+    if (messageBoxReadMs > 0) Advance(messageBoxReadMs);
 }
 
 void FakeToolkit::StoreSave(std::u16string_view application,

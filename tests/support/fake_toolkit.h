@@ -171,6 +171,9 @@ public:
     // The keyboard: Tab or Shift+Tab, and Enter or Space on the focused
     // control (a button clicks).
     void UserTab(bool backwards = false);
+    // A click at the middle of the control's place: it lands on whatever
+    // button a click there reaches.
+    void UserClickAt(const Control& place);
     void UserPressEnter();
     // Whether a mouse click at the control's middle reaches it: shown and
     // enabled with its panel, inside its panel and the window, and in front.
@@ -289,8 +292,11 @@ public:
 
     std::vector<MessageRecord> messages;
     std::function<void(const MessageRecord&)> onMessageBox;  // runs inside the modal box
-    std::map<std::u16string, Picture> pictures;              // decodable files
-    std::set<std::u16string> files;                          // existing files
+    // How long the user takes to read and dismiss a message box; the
+    // program's timers tick meanwhile, as the box's own loop delivers them.
+    int64_t messageBoxReadMs = 0;
+    std::map<std::u16string, Picture> pictures;  // decodable files
+    std::set<std::u16string> files;              // existing files
     std::optional<std::u16string> programDirectory = u"C:\\Quorvel";
     bool commandsStart = true;
     std::vector<CommandRecord> commands;
