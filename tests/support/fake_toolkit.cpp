@@ -256,13 +256,12 @@ void FakeWindow::Show() {
     if (destroyed) return;
     visible_ = true;
     if (state == WindowState::Minimized) state = WindowState::Normal;
-    if (!shownOnce_ || sizeAtLastResize_[0] != width_ || sizeAtLastResize_[1] != height_) {
-        sizeAtLastResize_[0] = width_;
-        sizeAtLastResize_[1] = height_;
-        if (Resize) Resize();
-    }
-    shownOnce_ = true;
-    RaiseActivate();
+    showOrder_.AfterShown(
+        width_, height_, true,
+        [this] {
+            if (Resize) Resize();
+        },
+        [this] { RaiseActivate(); });
 }
 
 void FakeWindow::Hide() {
@@ -332,11 +331,7 @@ void FakeWindow::UserClose() {
 void FakeWindow::ResizeTo(Twips width, Twips height) {
     width_ = width;
     height_ = height;
-    if (visible_) {
-        sizeAtLastResize_[0] = width;
-        sizeAtLastResize_[1] = height;
-        if (Resize) Resize();
-    }
+    if (visible_ && showOrder_.Resized(width, height) && Resize) Resize();
 }
 
 // ---- toolkit ----

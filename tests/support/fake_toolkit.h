@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/show_order.h"
 #include "platform/toolkit.h"
 
 namespace quorvel::testing {
@@ -218,9 +219,8 @@ private:
     FakeToolkit& toolkit_;
     intptr_t handle_;
     bool visible_ = false;
-    bool shownOnce_ = false;
     Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    Twips sizeAtLastResize_[2] = {-1, -1};
+    ShowOrder showOrder_;
     std::map<std::string, std::unique_ptr<FakeTextBox>, std::less<>> textBoxes_;
     std::map<std::string, std::unique_ptr<FakeLabel>, std::less<>> labels_;
     std::map<std::string, std::unique_ptr<FakeImage>, std::less<>> images_;

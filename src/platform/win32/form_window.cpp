@@ -171,16 +171,13 @@ void FormWindow::OnSized() {
     if (inShow_ || !IsWindowVisible(hwnd_) || IsIconic(hwnd_)) return;
     RECT r;
     GetClientRect(hwnd_, &r);
-    if (r.right == sizeAtLastResize_.cx && r.bottom == sizeAtLastResize_.cy) return;
-    sizeAtLastResize_ = {r.right, r.bottom};
-    if (Resize) Resize();
+    if (showOrder_.Resized(r.right, r.bottom) && Resize) Resize();
 }
 
 void FormWindow::Show() {
     if (destroyed_) return;
     inShow_ = true;
-    const bool first = !shownOnce_;
-    shownOnce_ = true;
+    const bool first = !showOrder_.ShownOnce();
     if (IsIconic(hwnd_))
         ShowWindow(hwnd_, SW_RESTORE);
     else
@@ -197,12 +194,14 @@ void FormWindow::Show() {
     }
     RECT r;
     GetClientRect(hwnd_, &r);
-    if (first || r.right != sizeAtLastResize_.cx || r.bottom != sizeAtLastResize_.cy) {
-        sizeAtLastResize_ = {r.right, r.bottom};
-        if (Resize) Resize();
-    }
-    if (destroyed_) return;
-    if ((first || activationPending_ || GetActiveWindow() == hwnd_) && toolkit_.activeForm != this) RaiseActivate();
+    showOrder_.AfterShown(
+        r.right, r.bottom, activationPending_ || GetActiveWindow() == hwnd_,
+        [this] {
+            if (Resize) Resize();
+        },
+        [this] {
+            if (!destroyed_ && toolkit_.activeForm != this) RaiseActivate();
+        });
     activationPending_ = false;
     // The tool tips and the drop targets follow once the window has been
     // painted: a timer ticks only when no window has anything left to paint.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "layouts/layout.h"
+#include "platform/show_order.h"
 #include "platform/toolkit.h"
 #include "platform/win32/curtains.h"
 #include "platform/win32/scoped.h"
@@ -144,13 +145,12 @@ private:
     Win32Toolkit& toolkit_;
     const layouts::FormSpec& form_;
     HWND tooltip_ = nullptr;
-    bool shownOnce_ = false;
     bool inShow_ = false;
     bool activationPending_ = false;
     bool destroyed_ = false;
     bool inOwnDrag_ = false;
     std::unique_ptr<ExtraCurtains> curtains_;
-    SIZE sizeAtLastResize_{-1, -1};
+    ShowOrder showOrder_;
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
     std::map<std::string, std::unique_ptr<FormTimer>, std::less<>> timerControls_;
     std::map<std::string, Container*, std::less<>> panels_;
