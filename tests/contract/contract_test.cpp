@@ -200,12 +200,17 @@ TEST_F(Contract, ACloseRequestCanBeRefusedAndAGrantedOneUnloads) {
     EXPECT_EQ(unloads, 1);
 }
 
-TEST_F(Contract, TheStoreGivesBackWhatItHoldsAndTheDefaultForWhatItDoesNot) {
+TEST_F(Contract, TheStoreGivesBackWhatItHoldsAndTheDefaultForWhatItDoesNotOrCannotRead) {
     EXPECT_EQ(toolkit.StoreLoad(u"contract-missing", u"APP", u"TEXT", u"fallback"), u"fallback");
     for (std::u16string_view text : {u"密码 with blanks", u""}) {
         toolkit.StoreSave(u"contract-entry", u"APP", u"TEXT", text);
         EXPECT_EQ(toolkit.StoreLoad(u"contract-entry", u"APP", u"TEXT", u"fallback"), text);
     }
+    // A store that fails: a save is lost without a word, a load gives the
+    // default.
+    world->BreakStore();
+    toolkit.StoreSave(u"contract-entry", u"APP", u"TEXT", u"lost");
+    EXPECT_EQ(toolkit.StoreLoad(u"contract-entry", u"APP", u"TEXT", u"fallback"), u"fallback");
 }
 
 }  // namespace

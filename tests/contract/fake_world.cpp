@@ -26,6 +26,8 @@ public:
         toolkit_.MsgBox(u"契约", MsgBoxStyle::Critical, u"契约");
     }
 
+    void BreakStore() override { toolkit_.failLoads = toolkit_.failSaves = true; }
+
 private:
     FakeToolkit toolkit_;
 };

@@ -4,6 +4,8 @@
 
 #include <ole2.h>
 
+#include <string>
+
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
 #include "pump.h"
@@ -77,6 +79,9 @@ public:
         SetTimer(nullptr, 0, static_cast<UINT>(ms), &DismissBox);
         toolkit_.MsgBox(u"契约", MsgBoxStyle::Critical, u"契约");
     }
+
+    // A key name longer than the registry allows: every open and create fails.
+    void BreakStore() override { toolkit_.storeRoot = L"Software\\" + std::wstring(300, L'q'); }
 
 private:
     win32::Win32Toolkit toolkit_{GetModuleHandleW(nullptr)};

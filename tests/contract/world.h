@@ -27,6 +27,8 @@ public:
     virtual bool Active(Window& window) = 0;
     // Shows a message box that the user dismisses after ms milliseconds.
     virtual void MessageBoxFor(int ms) = 0;
+    // From now on the settings store can be neither read nor written.
+    virtual void BreakStore() = 0;
 };
 
 // The world of the implementation this suite is built with.
