@@ -75,10 +75,17 @@ Control* FakeWindow::ControlOf(const std::string& key) const {
     return nullptr;
 }
 
+const ControlSpec* FakeWindow::RowOf(const Control& control, std::string* key) const {
+    for (const auto& [name, row] : rowsByKey_) {
+        if (ControlOf(name) != &control) continue;
+        if (key) *key = name;
+        return row;
+    }
+    return nullptr;
+}
+
 bool FakeWindow::Reachable(const Control& control) const {
-    const ControlSpec* row = nullptr;
-    for (const auto& [key, spec] : specsByKey_)
-        if (ControlOf(key) == &control) row = spec;
+    const ControlSpec* row = RowOf(control);
     if (!row || !control.Visible() || !control.Enabled()) return false;
     Twips x = control.Left() + control.Width() / 2;
     Twips y = control.Top() + control.Height() / 2;
@@ -96,7 +103,7 @@ bool FakeWindow::Reachable(const Control& control) const {
 
 std::vector<std::pair<const ControlSpec*, Control*>> FakeWindow::TabStops() const {
     std::vector<std::pair<const ControlSpec*, Control*>> stops;
-    for (const auto& [key, row] : specsByKey_) {
+    for (const auto& [key, row] : rowsByKey_) {
         if (row->tabIndex >= 0 && (row->kind == ControlKind::TextBox || row->kind == ControlKind::Button))
             stops.emplace_back(row, ControlOf(key));
     }
@@ -108,9 +115,8 @@ std::vector<std::pair<const ControlSpec*, Control*>> FakeWindow::TabStops() cons
 void FakeWindow::UserClickAt(const Control& place) {
     const Twips x = place.Left() + place.Width() / 2;
     const Twips y = place.Top() + place.Height() / 2;
-    std::string_view container;
-    for (const auto& [key, spec] : specsByKey_)
-        if (ControlOf(key) == &place) container = spec->container;
+    const ControlSpec* row = RowOf(place);
+    const std::string_view container = row ? row->container : std::string_view();
     for (auto& [key, button] : buttons_) {
         if (button->Spec().container != container) continue;
         if (x < button->Left() || y < button->Top() || x >= button->Left() + button->Width() ||
@@ -139,9 +145,9 @@ void FakeWindow::UserPressEnter() {
 }
 
 std::string FakeWindow::FocusedName() const {
-    for (const auto& [key, spec] : specsByKey_)
-        if (focused && ControlOf(key) == focused) return key;
-    return {};
+    std::string key;
+    if (focused) RowOf(*focused, &key);
+    return key;
 }
 
 bool FakeWindow::FrontmostAt(std::string_view container, Twips x, Twips y, const Control* control) const {
@@ -185,7 +191,7 @@ FakeWindow::FakeWindow(FakeToolkit& toolkit, const layouts::FormSpec& form)
     for (const ControlSpec& row : form.controls) {
         const std::string name(row.name);
         const std::string key = name + (row.index >= 0 ? "(" + std::to_string(row.index) + ")" : "");
-        specsByKey_[key] = &row;
+        rowsByKey_[key] = &row;
         switch (row.kind) {
             case ControlKind::TextBox: textBoxes_[key] = std::make_unique<FakeTextBox>(*this, row); break;
             case ControlKind::Label: labels_[key] = std::make_unique<FakeLabel>(*this, row); break;
@@ -216,7 +222,7 @@ std::string FakeWindow::StackKey(const ControlSpec& row) const {
 }
 
 void FakeWindow::MoveInStack(const std::string& key, bool toFront) {
-    auto& stack = stacks_[StackKey(*specsByKey_.at(key))];
+    auto& stack = stacks_[StackKey(*rowsByKey_.at(key))];
     stack.erase(std::remove(stack.begin(), stack.end(), key), stack.end());
     if (toFront)
         stack.push_front(key);

@@ -215,6 +215,8 @@ private:
     // The controls that take the focus, in tab order.
     std::vector<std::pair<const layouts::ControlSpec*, Control*>> TabStops() const;
     Control* ControlOf(const std::string& key) const;
+    // The layout row of one of the window's controls, and its key.
+    const layouts::ControlSpec* RowOf(const Control& control, std::string* key = nullptr) const;
 
     FakeToolkit& toolkit_;
     intptr_t handle_;
@@ -229,7 +231,7 @@ private:
     std::map<std::string, std::unique_ptr<FakeTimer>, std::less<>> timers_;
     // container name + "|w" or "|d" -> control keys, front first
     std::map<std::string, std::deque<std::string>> stacks_;
-    std::map<std::string, const layouts::ControlSpec*> specsByKey_;
+    std::map<std::string, const layouts::ControlSpec*> rowsByKey_;
     friend class FakeToolkit;
 };
 
