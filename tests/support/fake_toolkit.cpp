@@ -118,7 +118,7 @@ void FakeWindow::UserClickAt(const Control& place) {
     const ControlSpec* row = RowOf(place);
     const std::string_view container = row ? row->container : std::string_view();
     for (auto& [key, button] : buttons_) {
-        if (button->Spec().container != container) continue;
+        if (button->Row().container != container) continue;
         if (x < button->Left() || y < button->Top() || x >= button->Left() + button->Width() ||
             y >= button->Top() + button->Height())
             continue;

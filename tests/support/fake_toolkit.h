@@ -45,7 +45,7 @@ public:
     void BringToFront() override;
     void SendToBack() override;
 
-    const layouts::ControlSpec& Spec() const { return row_; }
+    const layouts::ControlSpec& Row() const { return row_; }
 
 protected:
     FakeWindow& window_;
