@@ -48,6 +48,7 @@ LOGO_REST = 136
 PARKED = (3, 3)
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def log(message):
@@ -175,6 +176,23 @@ class Display:
     def picture(self, x, y, width, height):
         return Image.frombuffer("RGB", (width, height), self.grab(x, y, width, height), "raw", "BGRX", 0, 1)
 
+    def pixel(self, x, y):
+        """One pixel of the screen as (B, G, R)."""
+        return tuple(self.grab(x, y, 1, 1)[:3])
+
+    def press_release(self, x, y, settle=0.3):
+        """Moves there, lets the hover look settle, presses, and releases 50
+        ms later; returns the time at which the X server had the release,
+        taken right after it, so that no pause of this tool follows it."""
+        self.move(x, y)
+        time.sleep(settle)
+        self.t.XTestFakeButtonEvent(self.d, 1, 1, 0)
+        self.x.XSync(self.d, 0)
+        time.sleep(0.05)
+        self.t.XTestFakeButtonEvent(self.d, 1, 0, 0)
+        self.x.XSync(self.d, 0)
+        return time.monotonic()
+
     def move(self, x, y):
         self.t.XTestFakeMotionEvent(self.d, -1, x, y, 0)
         self.x.XSync(self.d, 0)
@@ -190,6 +208,10 @@ class Display:
         self.t.XTestFakeButtonEvent(self.d, 1, 0, 0)
         self.x.XSync(self.d, 0)
         return time.monotonic()
+
+
+def close(a, b, tolerance=8):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
 
 def mismatched_fraction(a, b, tolerance=16):
@@ -533,6 +555,96 @@ class Bench:
             f.write("\n".join(lines) + "\n")
         log(f"  peak {peak / 1024:.1f} MiB; the timeline is in memory-timeline.txt")
 
+    # -- time to cover --
+
+    def cover_time(self, session, point, corners, expected, timeout=5.0):
+        """Releases a click on the point and polls the corners about every
+        millisecond until each shows its expected colour; the seconds from the
+        release, and the median seconds between polls."""
+        released = self.screen.press_release(*session.at(point))
+        stamps = []
+        while True:
+            now = time.monotonic()
+            stamps.append(now)
+            if all(close(self.screen.pixel(*c), e) for c, e in zip(corners, expected)):
+                return now - released, statistics.median(b - a for a, b in zip(stamps, stamps[1:])) if len(
+                    stamps) > 1 else 0.0
+            if now - released > timeout:
+                raise RuntimeError(f"the corners {corners} were not covered within {timeout} s")
+            time.sleep(0.001)
+
+    def cover(self, monitors, key):
+        """From the release of the click on "锁屏" (and on the reference's
+        window) to the curtain's colour in the four corners of every monitor,
+        the program and the reference's ready curtain in turn."""
+        log(f"time to cover: {len(monitors)} monitor(s) {monitors}")
+        corners = [(x + dx, y + dy) for (x, y, w, h) in monitors for dx in (2, w - 3) for dy in (2, h - 3)]
+        reference_point = (100, 100)
+
+        def program_run(expected):
+            self.settings({})
+            session = self.program()
+            try:
+                session.start()
+                time.sleep(1.0)
+                session.click(TEXT1)
+                session.type("bench")
+                session.click(TEXT2)
+                session.type("bench")
+                if expected is None:
+                    session.click(LOCK)
+                    time.sleep(2.0)
+                    return [self.screen.pixel(*c) for c in corners]
+                return self.cover_time(session, LOCK, corners, expected)
+            finally:
+                session.stop()
+
+        def reference_run(expected):
+            session = self.reference("--curtain")
+            try:
+                session.start()
+                time.sleep(1.0)
+                if expected is None:
+                    session.click(reference_point)
+                    time.sleep(2.0)
+                    return [self.screen.pixel(*c) for c in corners]
+                return self.cover_time(session, reference_point, corners, expected)
+            finally:
+                session.stop()
+
+        # What the corners show once covered, from a first lock of each.
+        expected = {"program": program_run(None), "reference": reference_run(None)}
+        bare = [self.screen.pixel(*c) for c in corners]
+        for name, colours in expected.items():
+            if any(close(b, e) for b, e in zip(bare, colours)):
+                raise RuntimeError(f"{name}: a corner shows the same colour covered and bare: {colours} / {bare}")
+        runs = {"program": [], "reference": [], "poll": []}
+        for _ in range(self.o.runs):
+            for name, run in (("reference", reference_run), ("program", program_run)):
+                elapsed, poll = run(expected[name])
+                runs[name].append(elapsed)
+                runs["poll"].append(poll)
+        self.results[key] = runs
+        log(f"  program   {fmt_list(runs['program'], 's')}")
+        log(f"  reference {fmt_list(runs['reference'], 's')}")
+
+    def cover_two_monitors(self):
+        """The same in the two-monitor world of the end-to-end tests (Xorg's
+        dummy driver; needs root)."""
+        sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+        import worlds  # noqa: E402
+
+        world = worlds.TwoMonitors(self.o.artifacts)
+        saved = self.screen
+        world.start()
+        try:
+            subprocess.run(["wineserver", "-p"], check=False)
+            self.screen = Display()
+            self.cover(world.monitors, "cover_two")
+        finally:
+            self.screen = saved
+            world.stop()
+
     # -- the slides --
 
     def watch(self, area, origin, click, seconds=2.0):
@@ -669,6 +781,12 @@ def table(results, micro, runs, idle):
             rss = median(L["resident"]) / 1024
             row("  resident at the end of the lock", f"{rss:.1f} MiB", f"{ref_peak:.1f} MiB", f"{rss / ref_peak:.2f}",
                 "reported", None)
+    for key, label in (("cover", "time to cover, one monitor"), ("cover_two", "time to cover, two monitors")):
+        if key in results:
+            p = median(results[key]["program"])
+            r = median(results[key]["reference"])
+            row(f"{label} (release to every corner)", f"{p * 1000:.0f} ms", f"{r * 1000:.0f} ms", f"{p / r:.2f}",
+                "≤ 2 × ready curtain", p / r <= 2.0)
     if "size" in results:
         s = results["size"]
         row("QuorvelLock.exe size", f"{s['program'] / 1024:.0f} KiB", f"{s['reference'] / 1024:.0f} KiB",
@@ -727,8 +845,8 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--idle", type=float, default=10.0, help="seconds of each idle CPU measurement")
     parser.add_argument("--xvfb-pid", type=int)
-    parser.add_argument("--only", nargs="*", default=["startup", "locked", "slides"],
-                        help="any of: startup locked slides timeline (the last only when named)")
+    parser.add_argument("--only", nargs="*", default=["cover", "cover2", "startup", "locked", "slides"],
+                        help="any of: cover cover2 startup locked slides timeline (the last only when named)")
     options = parser.parse_args()
     os.makedirs(options.artifacts, exist_ok=True)
     screen = Display()
@@ -738,6 +856,8 @@ def main():
     bench = Bench(options)
     try:
         bench.sizes()
+        if "cover" in options.only:
+            bench.cover([(0, 0, *options.screen)], "cover")
         if "startup" in options.only:
             bench.startup()
         if "locked" in options.only:
@@ -746,6 +866,9 @@ def main():
             bench.slides()
         if "timeline" in options.only:
             bench.timeline()
+        # Last: the world's own Wine server replaces the one kept for the rest.
+        if "cover2" in options.only:
+            bench.cover_two_monitors()
     finally:
         shutil.rmtree(bench.scratch, ignore_errors=True)
     with open(os.path.join(options.artifacts, "results.json"), "w") as f:
@@ -754,6 +877,9 @@ def main():
     text, met = table(bench.results, micro_medians(options.micro), options.runs, options.idle)
     notes = [f"medians of {options.runs} runs; CPU in % of one core over {options.idle:g} s each",
              f"machine: {os.cpu_count()} cores, {wine_version()}, X screen {options.screen[0]}x{options.screen[1]}"]
+    polls = [p for key in ("cover", "cover_two") for p in bench.results.get(key, {}).get("poll", [])]
+    if polls:
+        notes.append(f"time to cover: the corners polled every {median(polls) * 1000:.2f} ms (median)")
     slides = bench.results.get("slides")
     if slides:
         notes.append(f"slides: screen area polled every {median(slides['grab']) * 1000:.1f} ms, "

@@ -6,6 +6,10 @@
 //
 // "QuorvelReference.exe --timer N" adds one timer of N milliseconds whose
 // ticks do nothing: the floor of what a periodic tick costs under Wine.
+// "QuorvelReference.exe --curtain" makes, after its first paint, a hidden
+// topmost layered curtain of the lock window's green over the whole virtual
+// screen, and shows it when a click on the window is released: the least time
+// a lock can take to cover every monitor.
 #include <windows.h>
 
 #include <wincodec.h>
@@ -19,7 +23,11 @@ constexpr int kWidth = 380;
 constexpr int kHeight = 290;
 constexpr wchar_t kClass[] = L"QuorvelReference";
 
+constexpr wchar_t kCurtainClass[] = L"QuorvelReferenceCurtain";
+constexpr COLORREF kCurtainColour = RGB(0x6D, 0xBD, 0x00);
+
 HBITMAP g_picture = nullptr;
+HWND g_curtain = nullptr;
 
 // The embedded PNG, decoded to a 32-bit top-down DIB section.
 HBITMAP DecodeBackground(HINSTANCE instance) {
@@ -88,6 +96,10 @@ LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_PAINT: Paint(hwnd); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_TIMER: return 0;
+        case WM_LBUTTONUP:
+            if (g_curtain)
+                SetWindowPos(g_curtain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+            return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         default: return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -118,6 +130,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) 
     ShowWindow(hwnd, show == SW_HIDE ? SW_SHOW : show);
     if (const wchar_t* timer = wcsstr(commandLine, L"--timer ")) SetTimer(hwnd, 1, _wtoi(timer + 8), nullptr);
     UpdateWindow(hwnd);
+    if (wcsstr(commandLine, L"--curtain")) {
+        WNDCLASSEXW curtain{};
+        curtain.cbSize = sizeof curtain;
+        curtain.lpfnWndProc = &DefWindowProcW;
+        curtain.hInstance = instance;
+        curtain.hbrBackground = CreateSolidBrush(kCurtainColour);
+        curtain.lpszClassName = kCurtainClass;
+        RegisterClassExW(&curtain);
+        g_curtain = CreateWindowExW(WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TOOLWINDOW, kCurtainClass, L"", WS_POPUP,
+                                    GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                    GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), hwnd,
+                                    nullptr, instance, nullptr);
+        if (g_curtain) SetLayeredWindowAttributes(g_curtain, 0, 200, LWA_ALPHA);
+    }
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
