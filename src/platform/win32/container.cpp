@@ -51,26 +51,39 @@ DrawnControlBase* Container::HitTest(POINT p) const {
 void Container::Paint() {
     PAINTSTRUCT ps;
     HDC screen = BeginPaint(hwnd_, &ps);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    // Painted off screen first so that the labels never flicker over the art.
-    ScopedMemoryDc memory(CreateCompatibleDC(screen));
-    ScopedBitmap canvas(
-        CreateCompatibleBitmap(screen, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
-    {
+    const RECT area = ps.rcPaint;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    ScopedBrush back(CreateSolidBrush(ToColorRef(backColor_, kSysWindowBackground)));
+    // The text boxes have no edge of their own; a thin flat outline around
+    // each shows where to type on the plain body colour.
+    ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
+    const bool plain = !picture_ && std::none_of(drawn_.begin(), drawn_.end(), [](const DrawnControlBase* control) {
+        return control->Shown() && control->Paints();
+    });
+    if (width <= 0 || height <= 0) {
+        // Nothing to paint.
+    } else if (plain) {
+        // Only the colour (the lock window without a picture): straight onto
+        // the screen, with no copy of a whole screen's pixels in between.
+        FillRect(screen, &area, back.Get());
+        FrameTextBoxes(hwnd_, screen, outline.Get());
+    } else {
+        // Painted off screen first so that the labels never flicker over the
+        // art; only the part to paint.
+        ScopedMemoryDc memory(CreateCompatibleDC(screen));
+        ScopedBitmap canvas(CreateCompatibleBitmap(screen, width, height));
         ScopedSelect select(memory.Get(), canvas.Get());
-        ScopedBrush back(CreateSolidBrush(ToColorRef(backColor_, kSysWindowBackground)));
-        FillRect(memory.Get(), &client, back.Get());
+        SetViewportOrgEx(memory.Get(), -area.left, -area.top, nullptr);
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        FillRect(memory.Get(), &area, back.Get());
         if (picture_) DrawPictureClipped(memory.Get(), *picture_, 0, 0, client);
         for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
             if ((*it)->Shown()) (*it)->Draw(memory.Get());
         }
-        // The text boxes have no edge of their own; a thin flat outline
-        // around each shows where to type on the plain body colour.
-        ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
         FrameTextBoxes(hwnd_, memory.Get(), outline.Get());
-        BitBlt(screen, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, memory.Get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        BitBlt(screen, area.left, area.top, width, height, memory.Get(), area.left, area.top, SRCCOPY);
     }
     EndPaint(hwnd_, &ps);
 }

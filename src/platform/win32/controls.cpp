@@ -122,6 +122,7 @@ public:
         Invalidate();
     }
     const Bitmap* StretchedPicture() const override { return row_.stretch ? picture_.get() : nullptr; }
+    bool Paints() const override { return picture_ != nullptr; }
     void Draw(HDC dc) override {
         if (!picture_) return;
         const RECT rect = Rect();

@@ -58,6 +58,9 @@ public:
     virtual void Clicked() {}
     RECT Rect() const;
     bool Shown() const { return visible_; }
+    // Whether drawing it puts anything on the screen (an image without a
+    // picture does not).
+    virtual bool Paints() const { return true; }
     // The picture an image stretches over its box, if it is one that does.
     virtual const Bitmap* StretchedPicture() const { return nullptr; }
     const layouts::ControlSpec& row() const { return row_; }

@@ -22,7 +22,7 @@ constexpr wchar_t kFormClass[] = L"QuorvelForm";
 ATOM g_formClass = 0;
 }  // namespace
 
-FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
+FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, bool ahead)
     : Container(*this, form.picture, form.backColor), toolkit_(toolkit), form_(form) {
     RegisterWindowClasses(toolkit.instance());
     const float tpp = Tpp();
@@ -37,16 +37,23 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form)
     // minimised (its own button, the taskbar); the curtain cannot.
     const DWORD style = WS_POPUP | WS_CLIPCHILDREN | (form.maximized ? 0 : WS_MINIMIZEBOX);
     const DWORD exStyle = (form.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW) | WS_EX_CONTROLPARENT;
-    const std::wstring caption = WStr(form.caption);
+    const std::wstring caption = ahead ? std::wstring() : WStr(form.caption);
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, x, y, width, height, nullptr, nullptr,
                                 toolkit.instance(), this);
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
-    if (form.coversEveryMonitor)
+    if (form.coversEveryMonitor) {
         curtains_ = std::make_unique<ExtraCurtains>(toolkit.instance(), *this, toolkit.monitors);
+        curtains_->Refresh();
+    }
     BuildControls();
-    toolkit.FormCreated(this);
+    if (!ahead) toolkit.FormCreated(this);
+}
+
+void FormWindow::HandOver() {
+    SetWindowTextW(hwnd_, WStr(form_.caption).c_str());
+    toolkit_.FormCreated(this);
 }
 
 FormWindow::~FormWindow() {
@@ -212,6 +219,7 @@ void FormWindow::AfterFirstPaint() {
     KillTimer(hwnd_, kAfterFirstPaintTimer);
     for (auto& [name, control] : controls_) AcceptDrops(*control);
     MakeToolTips();
+    toolkit_.FirstPaintDone();
 }
 
 void FormWindow::MakeToolTips() {

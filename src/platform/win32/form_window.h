@@ -59,8 +59,12 @@ protected:
 
 class FormWindow : public Window, public Container {
 public:
-    FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form);
+    // Made ahead (Win32Toolkit::MakeAhead), the window is nameless and not
+    // yet one of the program's windows until HandOver.
+    FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, bool ahead = false);
     ~FormWindow() override;
+    const layouts::FormSpec& Layout() const { return form_; }
+    void HandOver();
 
     void Show() override;
     void Hide() override;

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/program.h"
+#include "layouts/forms.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -16,6 +17,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     try {
         quorvel::win32::Win32Toolkit toolkit(instance);
         quorvel::Program program(toolkit);
+        // Locking then only shows the lock window: the time from the click to a
+        // covered screen is what a user walking away depends on.
+        toolkit.MakeAhead(quorvel::layouts::kForm2);
         program.Start();
         code = toolkit.Run();
         // Leaving the scope destroys the windows, which revoke their drop

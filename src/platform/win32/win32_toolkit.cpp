@@ -89,7 +89,28 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
 Win32Toolkit::~Win32Toolkit() = default;
 
 std::unique_ptr<Window> Win32Toolkit::CreateForm(const layouts::FormSpec& form) {
+    const auto ahead = std::find_if(madeAhead_.begin(), madeAhead_.end(),
+                                    [&form](const auto& window) { return &window->Layout() == &form; });
+    if (ahead != madeAhead_.end()) {
+        std::unique_ptr<FormWindow> window = std::move(*ahead);
+        madeAhead_.erase(ahead);
+        window->HandOver();
+        return window;
+    }
     return std::make_unique<FormWindow>(*this, form);
+}
+
+void Win32Toolkit::MakeAhead(const layouts::FormSpec& form) { toMakeAhead_.push_back(&form); }
+
+void Win32Toolkit::FirstPaintDone() {
+    for (const layouts::FormSpec* form : std::exchange(toMakeAhead_, {})) {
+        try {
+            madeAhead_.push_back(std::make_unique<FormWindow>(*this, *form, true));
+        } catch (const std::exception& e) {
+            // Made when it is asked for, then.
+            ReportFault("making a window ahead", e.what());
+        }
+    }
 }
 
 void Win32Toolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }

@@ -75,6 +75,15 @@ public:
     // Runs the message loop until the last window is gone; returns the exit code.
     int Run();
 
+    // The window of this layout (with its curtains over the monitors beside
+    // the primary one) is made hidden and nameless once the first window has
+    // been painted; CreateForm hands it over then, named. Nothing of it is
+    // seen before: the lock covers the screen sooner when locking only has
+    // to show its window.
+    void MakeAhead(const layouts::FormSpec& form);
+    // A window's first paint is on the screen.
+    void FirstPaintDone();
+
     // Backend internals shared by the windows.
     HINSTANCE instance() const { return instance_; }
     HFONT Font(const layouts::FontSpec& design);
@@ -123,6 +132,9 @@ private:
         std::weak_ptr<const Bitmap> picture;
     };
     std::vector<ShownPicture> shownPictures_;
+    std::vector<const layouts::FormSpec*> toMakeAhead_;
+    // After forms_: a window made ahead and never handed over leaves none.
+    std::vector<std::unique_ptr<FormWindow>> madeAhead_;
 };
 
 // Pixels from twips at the given twips per pixel, halves to even.
