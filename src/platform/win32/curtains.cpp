@@ -171,6 +171,10 @@ void ExtraCurtains::Invalidate() {
     for (const Curtain& curtain : curtains_) InvalidateRect(curtain.hwnd, nullptr, FALSE);
 }
 
+void ExtraCurtains::Update() {
+    for (const Curtain& curtain : curtains_) UpdateWindow(curtain.hwnd);
+}
+
 std::vector<HWND> ExtraCurtains::Windows() const {
     std::vector<HWND> windows;
     for (const Curtain& curtain : curtains_) windows.push_back(curtain.hwnd);

@@ -32,6 +32,8 @@ public:
     void FollowBand();
     void SetAlpha(uint8_t alpha);
     void Invalidate();
+    // Paints what is due now.
+    void Update();
     // Looks at the monitors again: one curtain for each monitor but the
     // primary, at its place and size; returns whether anything changed.
     bool Refresh();

@@ -210,6 +210,12 @@ void FormWindow::Show() {
             if (!destroyed_ && toolkit_.activeForm != this) RaiseActivate();
         });
     activationPending_ = false;
+    // A curtain covers the screen now, not once the rest of the event that
+    // showed it has run and the message loop gets to painting.
+    if (curtains_ && !destroyed_) {
+        UpdateWindow(hwnd_);
+        curtains_->Update();
+    }
     // The tool tips and the drop targets follow once the window has been
     // painted: a timer ticks only when no window has anything left to paint.
     if (first && !destroyed_) SetTimer(hwnd_, kAfterFirstPaintTimer, USER_TIMER_MINIMUM, nullptr);
