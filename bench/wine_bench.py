@@ -399,13 +399,13 @@ class Bench:
         finally:
             session.stop()
 
-    def startup(self):
+    def startup(self, key="startup"):
         log("start-up: process start to the window on the screen, fully painted")
         self.settings({})
         expected = {"program": self.settled_picture(self.program),
                     "reference": self.settled_picture(self.reference)}
-        expected["program"].save(os.path.join(self.o.artifacts, "startup-program.png"))
-        expected["reference"].save(os.path.join(self.o.artifacts, "startup-reference.png"))
+        expected["program"].save(os.path.join(self.o.artifacts, f"{key}-program.png"))
+        expected["reference"].save(os.path.join(self.o.artifacts, f"{key}-reference.png"))
         times = {"program": [], "reference": []}
         for _ in range(self.o.runs):
             for name, make in (("program", self.program), ("reference", self.reference)):
@@ -414,7 +414,7 @@ class Bench:
                     times[name].append(session.start(expected[name]))
                 finally:
                     session.stop()
-        self.results["startup"] = times
+        self.results[key] = times
         log(f"  program   {fmt_list(times['program'], 's')}")
         log(f"  reference {fmt_list(times['reference'], 's')}")
 
@@ -629,8 +629,8 @@ class Bench:
         log(f"  reference {fmt_list(runs['reference'], 's')}")
 
     def cover_two_monitors(self):
-        """The same in the two-monitor world of the end-to-end tests (Xorg's
-        dummy driver; needs root)."""
+        """The time to cover and the start-up in the two-monitor world of the
+        end-to-end tests (Xorg's dummy driver; needs root)."""
         sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
         import worlds  # noqa: E402
 
@@ -641,6 +641,7 @@ class Bench:
             subprocess.run(["wineserver", "-p"], check=False)
             self.screen = Display()
             self.cover(world.monitors, "cover_two")
+            self.startup("startup_two")
         finally:
             self.screen = saved
             world.stop()
@@ -750,11 +751,12 @@ def table(results, micro, runs, idle):
     def row(name, program, reference, ratio, target, met):
         rows.append((name, program, reference, ratio, target, "yes" if met is True else "NO" if met is False else "—"))
 
-    if "startup" in results:
-        p = median(results["startup"]["program"])
-        r = median(results["startup"]["reference"])
-        row("start-up to the painted window", f"{p * 1000:.0f} ms", f"{r * 1000:.0f} ms", f"{p / r:.2f}",
-            "≤ 1.25 × reference", p / r <= 1.25)
+    for key, label in (("startup", "start-up to the painted window"),
+                       ("startup_two", "start-up to the painted window, two monitors")):
+        if key in results:
+            p = median(results[key]["program"])
+            r = median(results[key]["reference"])
+            row(label, f"{p * 1000:.0f} ms", f"{r * 1000:.0f} ms", f"{p / r:.2f}", "≤ 1.25 × reference", p / r <= 1.25)
     if "locked" in results:
         L = results["locked"]
         for key, label in (("locked", "CPU, idle locked"), ("hidden", "CPU, idle hidden")):
