@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/jpeg.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -69,6 +70,53 @@ HRESULT CreateDecoder(IWICImagingFactory* factory, IWICStream* stream, ComPtr<IW
     return factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put());
 }
 
+// The size a picture of width x height is shown at when it must fit within
+// the use's size: its own when it fits.
+std::pair<UINT, UINT> FitSize(UINT width, UINT height, PictureUse use) {
+    if (use.kind != PictureUse::Kind::FitWithin || use.width <= 0 || use.height <= 0 ||
+        (width <= static_cast<UINT>(use.width) && height <= static_cast<UINT>(use.height)))
+        return {width, height};
+    const double scale = std::min(static_cast<double>(use.width) / width, static_cast<double>(use.height) / height);
+    return {std::max<UINT>(1, static_cast<UINT>(width * scale + 0.5)),
+            std::max<UINT>(1, static_cast<UINT>(height * scale + 0.5))};
+}
+
+// A JPEG larger than it is shown, decoded by the program at 1/2, 1/4 or 1/8
+// of its size where that still covers the shown size, then scaled: WIC under
+// Wine decodes every pixel of a 4K photo before scaling, four times the
+// memory. Nothing when the file is no JPEG this decoder takes (progressive
+// ones, say) or nothing would be saved: WIC decodes it then.
+std::optional<Picture> DecodeReducedJpeg(const std::wstring& file, PictureUse use) {
+    if (use.kind != PictureUse::Kind::FitWithin) return std::nullopt;
+    const HANDLE opened =
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    const ScopedHandle handle(opened);
+    const jpeg::ReadFn read = [&handle](uint8_t* buffer, size_t size) -> size_t {
+        DWORD got = 0;
+        if (!ReadFile(handle.Get(), buffer, static_cast<DWORD>(std::min<size_t>(size, 1 << 20)), &got, nullptr))
+            return 0;
+        return got;
+    };
+    const std::optional<jpeg::Size> size = jpeg::ReadSize(read);
+    if (!size) return std::nullopt;
+    const auto [width, height] = FitSize(static_cast<UINT>(size->width), static_cast<UINT>(size->height), use);
+    const int reduction = jpeg::ReductionFor(*size, static_cast<int>(width), static_cast<int>(height));
+    if (reduction == 1 || SetFilePointer(handle.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        return std::nullopt;
+    try {
+        std::optional<Bitmap> decoded = jpeg::Decode(read, reduction);
+        if (!decoded) return std::nullopt;
+        if (decoded->width == static_cast<int>(width) && decoded->height == static_cast<int>(height))
+            return Picture(std::make_shared<Bitmap>(std::move(*decoded)));
+        return Picture(
+            std::make_shared<Bitmap>(jpeg::ScaleBilinear(*decoded, static_cast<int>(width), static_cast<int>(height))));
+    } catch (const std::exception&) {  // out of memory
+        return std::nullopt;
+    }
+}
+
 std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
     IWICImagingFactory* factory = Factory();
     ComPtr<IWICBitmapFrameDecode> frame;
@@ -79,13 +127,9 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
     IWICBitmapSource* source = frame.Get();
     ComPtr<IWICBitmapScaler> scaler;
     ComPtr<IWICBitmapClipper> clipper;
-    if (use.kind == PictureUse::Kind::FitWithin && use.width > 0 && use.height > 0 &&
-        (width > static_cast<UINT>(use.width) || height > static_cast<UINT>(use.height))) {
+    if (const auto [w, h] = FitSize(width, height, use); w != width || h != height) {
         // Decoded straight to the size it is shown at: a 4K photo behind the
         // lock costs the screen's pixels, not its own.
-        const double scale = std::min(static_cast<double>(use.width) / width, static_cast<double>(use.height) / height);
-        const UINT w = std::max<UINT>(1, static_cast<UINT>(width * scale + 0.5));
-        const UINT h = std::max<UINT>(1, static_cast<UINT>(height * scale + 0.5));
         if (FAILED(factory->CreateBitmapScaler(scaler.Put())) ||
             FAILED(scaler->Initialize(frame.Get(), w, h, WICBitmapInterpolationModeFant)))
             return std::nullopt;
@@ -161,6 +205,7 @@ std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse us
     IWICImagingFactory* factory = Factory();
     if (!factory) return std::nullopt;
     const std::wstring file = WStr(path);
+    if (auto reduced = DecodeReducedJpeg(file, use)) return reduced;
     ComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.Put())) ||
         FAILED(stream->InitializeFromFilename(file.c_str(), GENERIC_READ)))
