@@ -332,7 +332,8 @@ void WriteBmp(const std::filesystem::path& path, int w, int h) {
     for (int y = 0; y < h; ++y) out.write(row.data(), stride);
 }
 
-bool WriteJpeg(const std::filesystem::path& path, int w, int h) {
+// Grey, or with gradient a picture whose blue grows across and green down.
+bool WriteJpeg(const std::filesystem::path& path, int w, int h, bool gradient = false) {
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(factory.Put()))))
@@ -351,6 +352,12 @@ bool WriteJpeg(const std::filesystem::path& path, int w, int h) {
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     frame->SetPixelFormat(&format);
     std::vector<BYTE> pixels(static_cast<size_t>(w) * h * 3, 0x80);
+    for (int y = 0; gradient && y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            pixels[(static_cast<size_t>(y) * w + x) * 3] = static_cast<BYTE>(x * 255 / (w - 1));
+            pixels[(static_cast<size_t>(y) * w + x) * 3 + 1] = static_cast<BYTE>(y * 255 / (h - 1));
+        }
+    }
     frame->WritePixels(h, w * 3, static_cast<UINT>(pixels.size()), pixels.data());
     frame->Commit();
     return SUCCEEDED(encoder->Commit());
@@ -395,6 +402,32 @@ TEST_F(Backend, APictureStillShownIsReadAgainOnlyWhenItsFileChanged) {
     EXPECT_FALSE(toolkit.LoadPicture(path, use).has_value());
     std::filesystem::remove(bmp);
     EXPECT_FALSE(toolkit.LoadPicture(path, use).has_value());
+}
+
+TEST_F(Backend, ALargeJpegIsShownAtTheSizeAskedWithItsColours) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const auto jpeg = TempFile(L"quorvel-large.jpg");
+    ASSERT_TRUE(WriteJpeg(jpeg, 640, 360, true));
+    struct Case {
+        int fitWidth, fitHeight, width, height;
+    };
+    // Reduced to 1/2 and 1/4 and scaled, or decoded whole when it fits.
+    for (const Case& c : {Case{300, 300, 300, 169}, Case{160, 90, 160, 90}, Case{1000, 1000, 640, 360}}) {
+        const auto picture = toolkit.LoadPicture(U16(jpeg.wstring()), PictureUse::FitWithin(c.fitWidth, c.fitHeight));
+        ASSERT_TRUE(picture && *picture) << c.fitWidth;
+        const Bitmap& shown = **picture;
+        ASSERT_EQ(shown.width, c.width);
+        ASSERT_EQ(shown.height, c.height);
+        for (int y = 2; y < shown.height - 2; y += 7) {
+            for (int x = 2; x < shown.width - 2; x += 7) {
+                const uint32_t pixel = shown.At(x, y);
+                const int blue = static_cast<int>(pixel & 255), green = static_cast<int>((pixel >> 8) & 255);
+                EXPECT_NEAR(blue, (x + 0.5) * 255 / shown.width, 10) << c.fitWidth << " at " << x << "," << y;
+                EXPECT_NEAR(green, (y + 0.5) * 255 / shown.height, 10) << c.fitWidth << " at " << x << "," << y;
+            }
+        }
+    }
+    std::filesystem::remove(jpeg);
 }
 
 TEST_F(Backend, DevicesAreNeverPicturesAndSizesBeyondAnyBufferAreRefused) {
