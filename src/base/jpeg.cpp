@@ -110,7 +110,9 @@ struct Component {
 // ends them (zeros follow) until the decoder moves past it.
 class Bits {
 public:
-    explicit Bits(Input& in) : in_(in) {}
+    // restarts: whether the scan has restart intervals, so that an RSTn
+    // marker only pauses the data.
+    Bits(Input& in, bool restarts) : in_(in), restarts_(restarts) {}
 
     int Bit() {
         if (count_ == 0) Fill();
@@ -155,7 +157,7 @@ public:
 
     // A marker other than a restart has ended the scan's data, or the data
     // itself ended: nothing more to read.
-    bool Ended() const { return marker_ >= 0 && !(marker_ >= 0xD0 && marker_ <= 0xD7); }
+    bool Ended() const { return marker_ >= 0 && !(restarts_ && marker_ >= 0xD0 && marker_ <= 0xD7); }
 
     // At a restart: drops the bits left and moves past the RSTn marker.
     void Restart() {
@@ -201,6 +203,7 @@ private:
     }
 
     Input& in_;
+    bool restarts_;
     uint64_t bits_ = 0;
     int count_ = 0;
     int marker_ = -1;
@@ -283,7 +286,7 @@ public:
             c.samples.assign(static_cast<size_t>(h * c.nx) * (v * c.ny), 128);
         }
 
-        Bits bits(in_);
+        Bits bits(in_, restartInterval_ > 0);
         std::array<int32_t, 64> coefficients{};
         int untilRestart = restartInterval_;
         for (int my = 0; my < mcusY; ++my) {
