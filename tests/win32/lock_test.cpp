@@ -12,6 +12,7 @@
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "layouts/forms.h"
 #include "lock/form2.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
@@ -25,6 +26,8 @@ protected:
     static void SetUpTestSuite() { OleInitialize(nullptr); }
     void SetUp() override {
         toolkit.storeRoot = L"Software\\QuorvelLockTest";
+        // As the program starts: the lock window is made ahead.
+        toolkit.MakeAhead(layouts::kForm2);
         program.Start();
         Pump(50);
     }
@@ -51,6 +54,42 @@ protected:
     Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
     Program program{toolkit};
 };
+
+// The program's top-level windows of the form class, with their captions.
+std::vector<std::pair<HWND, std::wstring>> FormWindows() {
+    std::vector<std::pair<HWND, std::wstring>> found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM list) {
+            wchar_t name[32] = {}, caption[32] = {};
+            GetClassNameW(h, name, 32);
+            GetWindowTextW(h, caption, 32);
+            if (std::wstring(name) == L"QuorvelForm")
+                reinterpret_cast<std::vector<std::pair<HWND, std::wstring>>*>(list)->emplace_back(h, caption);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(Lock, TheLockWindowMadeAheadIsHiddenAndNamelessUntilLockingTakesIt) {
+    Pump(100);  // past the setup window's first paint
+    const auto before = FormWindows();
+    ASSERT_EQ(before.size(), 2u);
+    HWND ahead = nullptr;
+    for (const auto& [h, caption] : before) {
+        if (h == Hwnd(setup().window())) continue;
+        ahead = h;
+        EXPECT_EQ(caption, L"");
+        EXPECT_FALSE(IsWindowVisible(h));
+    }
+    EXPECT_EQ(FindWindowW(nullptr, L"锁屏"), nullptr);
+    LockWith(u"pw", u"255");
+    EXPECT_EQ(Hwnd(program.LockWindow().window()), ahead);
+    EXPECT_EQ(FindWindowW(nullptr, L"锁屏"), ahead);
+    EXPECT_TRUE(IsWindowVisible(ahead));
+    EXPECT_EQ(FormWindows().size(), 2u);
+}
 
 TEST_F(Lock, TheLockWindowTakesItsOpacityFromTheOpacityFieldAtEachActivation) {
     LockWith(u"pw", u"128");

@@ -44,7 +44,10 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, boo
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
     if (form.coversEveryMonitor) {
-        curtains_ = std::make_unique<ExtraCurtains>(toolkit.instance(), *this, toolkit.monitors);
+        // Asked at each look, so that a window made ahead sees the monitors of
+        // the moment.
+        curtains_ =
+            std::make_unique<ExtraCurtains>(toolkit.instance(), *this, [&toolkit] { return toolkit.monitors(); });
         curtains_->Refresh();
     }
     BuildControls();
