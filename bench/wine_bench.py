@@ -180,26 +180,15 @@ class Display:
         """One pixel of the screen as (B, G, R)."""
         return tuple(self.grab(x, y, 1, 1)[:3])
 
-    def press_release(self, x, y, settle=0.3):
-        """Moves there, lets the hover look settle, presses, and releases 50
-        ms later; returns the time at which the X server had the release,
-        taken right after it, so that no pause of this tool follows it."""
-        self.move(x, y)
-        time.sleep(settle)
-        self.t.XTestFakeButtonEvent(self.d, 1, 1, 0)
-        self.x.XSync(self.d, 0)
-        time.sleep(0.05)
-        self.t.XTestFakeButtonEvent(self.d, 1, 0, 0)
-        self.x.XSync(self.d, 0)
-        return time.monotonic()
-
     def move(self, x, y):
         self.t.XTestFakeMotionEvent(self.d, -1, x, y, 0)
         self.x.XSync(self.d, 0)
 
     def click(self, x, y, settle=0.3):
-        """Moves there, lets the hover look settle, clicks; returns the time
-        at which the X server had the release."""
+        """Moves there, lets the hover look settle, clicks (the release 50 ms
+        after the press); returns the time at which the X server had the
+        release, taken right after it, so that no pause of this tool follows
+        it."""
         self.move(x, y)
         time.sleep(settle)
         self.t.XTestFakeButtonEvent(self.d, 1, 1, 0)
@@ -561,7 +550,7 @@ class Bench:
         """Releases a click on the point and polls the corners about every
         millisecond until each shows its expected colour; the seconds from the
         release, and the median seconds between polls."""
-        released = self.screen.press_release(*session.at(point))
+        released = self.screen.click(*session.at(point))
         stamps = []
         while True:
             now = time.monotonic()
