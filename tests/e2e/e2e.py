@@ -185,6 +185,49 @@ class Keyboard:
         time.sleep(0.2)
 
 
+class XSetWindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("event_mask", ctypes.c_long),
+                ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+                ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
+
+
+class XWindow:
+    """A plain red window of a program outside Wine, mapped on top of
+    everything with no window manager in between (override-redirect): Wine
+    knows nothing of it. Ended with close()."""
+
+    def __init__(self, left, top, width, height):
+        xlib = self.xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XCreateWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                       ctypes.c_uint, ctypes.c_uint, ctypes.c_int, ctypes.c_uint, ctypes.c_void_p,
+                                       ctypes.c_ulong, ctypes.POINTER(XSetWindowAttributes)]
+        xlib.XCreateWindow.restype = ctypes.c_ulong
+        for name in ("XMapRaised", "XDestroyWindow"):
+            getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        for name in ("XSync",):
+            getattr(xlib, name).argtypes = [ctypes.c_void_p, ctypes.c_int]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = xlib.XOpenDisplay(None)
+        attributes = XSetWindowAttributes(background_pixel=0xFF0000, override_redirect=1)
+        back_pixel, override_redirect, input_output = 1 << 1, 1 << 9, 1
+        self.window = xlib.XCreateWindow(self.display, xlib.XDefaultRootWindow(self.display), left, top, width,
+                                         height, 0, 0, input_output, None, back_pixel | override_redirect,
+                                         ctypes.byref(attributes))
+        xlib.XMapRaised(self.display, self.window)
+        xlib.XSync(self.display, 0)
+
+    def close(self):
+        self.xlib.XDestroyWindow(self.display, self.window)
+        self.xlib.XSync(self.display, 0)
+        self.xlib.XCloseDisplay(self.display)
+
+
 class XImage(ctypes.Structure):
     """The leading fields of Xlib's XImage, as far as reading pixels needs."""
     _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),

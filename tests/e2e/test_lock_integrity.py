@@ -20,6 +20,7 @@ UNLOCK_BUTTON = (224, 256, 70, 26)  # "解锁", with "验证" in the same place
 NS_CODE_FIELD_SIZE = (49, 18)  # the settings page's NS码 field
 NS_CODE_OF_NO_NC_CODE = "-982"  # the NS码 that an empty NC码 entry fits
 SETTLE = 1.5  # a state the program restores on its 5 ms tick, seen through the probe
+RESTACK_ALWAYS = 2.0  # the lock's windows are raised in X this often, in order or not
 
 
 def close_to(colour, expected, tolerance=8):
@@ -245,6 +246,30 @@ def a_later_topmost_window_ends_below_the_curtain(program):
     report(faults, "faults", program)
 
 
+def a_window_outside_wine_ends_below_the_lock(program):
+    """Wine raises its windows in X only when their order in its own list
+    changes: a window mapped in X alone would stay above the lock."""
+    place, monitors = locked(program)
+    everything = (0, 0, sum(m[2] for m in monitors), max(m[3] for m in monitors))
+    faults = []
+    for state in ("locked", "hidden"):
+        if state == "hidden":
+            e2e.click_at(*at(place[:2], HIDE))
+            time.sleep(1.0)
+            place = None
+        red = e2e.XWindow(*everything)
+        try:
+            found = settled_faults(program, monitors, place, timeout=RESTACK_ALWAYS + SETTLE)
+            if (255, 0, 0) in e2e.grab(*everything).colours():
+                found.append("the red window shows")
+            if place:
+                found += unlock_row_faults(place[:2])
+        finally:
+            red.close()
+        faults += [f"{state}: {fault}" for fault in found]
+    report(faults, "faults", program)
+
+
 # --- the keyboard reaches only what the mouse reaches ---------------------
 
 def walk(program, key, steps, on_stop=None):
@@ -377,6 +402,7 @@ def second_monitor_seen_by_wine(program):
 
 
 ANYWHERE = [the_unlock_row_shows_above_the_curtain, a_later_topmost_window_ends_below_the_curtain,
+            a_window_outside_wine_ends_below_the_lock,
             window_menu_keys_after_hiding_leave_the_desktop_covered]
 
 if __name__ == "__main__":

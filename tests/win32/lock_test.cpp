@@ -15,6 +15,7 @@
 #include "layouts/forms.h"
 #include "lock/form2.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/restack.h"
 #include "platform/win32/win32_toolkit.h"
 #include "pump.h"
 
@@ -70,6 +71,35 @@ std::vector<std::pair<HWND, std::wstring>> FormWindows() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// Two places sharing one watch: when each restacks for real.
+TEST(KeepInOrder, RestacksWhenDisturbedThenOftenForASecondThenEveryTwoSeconds) {
+    StackWatch watch;
+    KeepInOrder top(watch), below(watch);
+    struct Step {
+        KeepInOrder& place;
+        uint64_t now;
+        bool inOrder;
+        bool due;
+    };
+    const Step steps[] = {
+        {top, 1000, true, true},     // never placed yet
+        {top, 1010, true, false},    // in order, quiet
+        {below, 1010, true, true},   // a place of its own
+        {top, 2999, true, false},    // not yet two seconds
+        {top, 3000, true, true},     // every two seconds anyway
+        {below, 3100, false, true},  // out of order: disturbed
+        {top, 3110, true, true},     // the other place follows the disturbance
+        {top, 3150, true, false},    // not 50 ms since
+        {top, 3160, true, true},     // 50 ms since
+        {below, 4100, true, true},   // a second after: still settling
+        {below, 4200, true, false},  // settled
+        {below, 4210, false, true},  // out of order is always due
+        {below, 4211, false, true},  // however soon
+        {top, 5160, true, true},     // two seconds since its last
+    };
+    for (const Step& step : steps) EXPECT_EQ(step.place.Due(step.now, step.inOrder), step.due) << "at " << step.now;
 }
 
 TEST_F(Lock, TheLockWindowMadeAheadIsHiddenAndNamelessUntilLockingTakesIt) {

@@ -74,8 +74,8 @@ std::vector<RECT> OtherMonitors() {
     return rects;
 }
 
-ExtraCurtains::ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors)
-    : instance_(instance), owner_(owner), monitors_(std::move(monitors)) {
+ExtraCurtains::ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors, StackWatch& watch)
+    : instance_(instance), owner_(owner), monitors_(std::move(monitors)), below_(watch) {
     RegisterCurtainClass(instance, &WindowProcedure<ExtraCurtains>);
 }
 
@@ -152,7 +152,7 @@ void ExtraCurtains::FollowBand() {
         return;
     }
     const std::vector<HWND> windows = Windows();
-    if (windows.empty() || StackedBelow(owner, windows)) return;
+    if (windows.empty() || !below_.Due(GetTickCount64(), StackedBelow(owner, windows))) return;
     // Out of the band first: raising within a band does not leave it.
     if (!topmost) {
         for (HWND window : windows)

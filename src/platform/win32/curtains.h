@@ -11,6 +11,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/win32/restack.h"
+
 namespace quorvel::win32 {
 
 class Container;
@@ -20,15 +22,16 @@ public:
     // The rectangles of the monitors to cover.
     using MonitorList = std::function<std::vector<RECT>()>;
     // owner: the window they follow, which paints what they show.
-    ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors);
+    // watch: what the keep-on-top ticks share about the windows' order.
+    ExtraCurtains(HINSTANCE instance, Container& owner, MonitorList monitors, StackWatch& watch);
     ~ExtraCurtains();
     ExtraCurtains(const ExtraCurtains&) = delete;
     ExtraCurtains& operator=(const ExtraCurtains&) = delete;
 
     void Show();
     void Hide();
-    // Directly below the owner, in its band, without activation; nothing is
-    // done for a curtain that is already there.
+    // Directly below the owner, in its band, without activation; curtains
+    // already there are placed again only when a restack is due.
     void FollowBand();
     void SetAlpha(uint8_t alpha);
     void Invalidate();
@@ -58,6 +61,7 @@ private:
     HINSTANCE instance_;
     Container& owner_;
     MonitorList monitors_;
+    KeepInOrder below_;
     std::vector<Curtain> curtains_;
     uint8_t alpha_ = 255;
     bool shown_ = false;

@@ -70,16 +70,18 @@ void FormWindow::PlaceAt(InsertAfter where, const PixelRect& rect) {
         return;
     }
     const HWND box = toolkit_.MessageBoxOnTop();
-    if (AlreadyOnTopAt(rect, box)) return;
+    const bool inOrder = AlreadyOnTopAt(rect, box);
+    if (!onTop_.Due(GetTickCount64(), inOrder)) return;
+    if (inOrder) toolkit_.RaiseStackMark();
     if (!box) {
         ::SetWindowPos(hwnd_, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, 0);
         return;
     }
     // While the program's message box is up the window goes just below it,
     // as an owner stays below what it owns, and the box keeps the activation
-    // that its disabled owner cannot use.
+    // that its disabled owner cannot use. Both are raised, in turn.
+    ::SetWindowPos(hwnd_, HWND_TOPMOST, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
     ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetWindowPos(hwnd_, box, rect.x, rect.y, rect.width, rect.height, SWP_NOACTIVATE);
     if (GetForegroundWindow() != box) SetForegroundWindow(box);
 }
 
@@ -90,7 +92,7 @@ void FormWindow::PlaceBelow(const Window& above) {
         const auto extra = curtains_->Windows();
         stack.insert(stack.end(), extra.begin(), extra.end());
     }
-    if (StackedBelow(upper, stack)) return;
+    if (!below_.Due(GetTickCount64(), StackedBelow(upper, stack))) return;
     if (!Topmost(upper) && Topmost(hwnd_))
         ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     StackBelow(upper, stack);

@@ -23,7 +23,11 @@ ATOM g_formClass = 0;
 }  // namespace
 
 FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, bool ahead)
-    : Container(*this, form.picture, form.backColor), toolkit_(toolkit), form_(form) {
+    : Container(*this, form.picture, form.backColor),
+      toolkit_(toolkit),
+      form_(form),
+      onTop_(toolkit.stackWatch()),
+      below_(toolkit.stackWatch()) {
     RegisterWindowClasses(toolkit.instance());
     const float tpp = Tpp();
     int width = ToPixels(form.clientWidth, tpp);
@@ -46,8 +50,8 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, boo
     if (form.coversEveryMonitor) {
         // Asked at each look, so that a window made ahead sees the monitors of
         // the moment.
-        curtains_ =
-            std::make_unique<ExtraCurtains>(toolkit.instance(), *this, [&toolkit] { return toolkit.monitors(); });
+        curtains_ = std::make_unique<ExtraCurtains>(
+            toolkit.instance(), *this, [&toolkit] { return toolkit.monitors(); }, toolkit.stackWatch());
         curtains_->Refresh();
     }
     BuildControls();

@@ -17,6 +17,7 @@
 #include "platform/show_order.h"
 #include "platform/toolkit.h"
 #include "platform/win32/curtains.h"
+#include "platform/win32/restack.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -154,6 +155,9 @@ private:
     bool destroyed_ = false;
     bool inOwnDrag_ = false;
     std::unique_ptr<ExtraCurtains> curtains_;
+    // The keep-on-top ticks' places: the window on top, and below another.
+    KeepInOrder onTop_;
+    KeepInOrder below_;
     ShowOrder showOrder_;
     std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
     std::map<std::string, std::unique_ptr<FormTimer>, std::less<>> timerControls_;

@@ -86,7 +86,9 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance) : instance_(instance) {
     RegisterWindowClasses(instance);
 }
 
-Win32Toolkit::~Win32Toolkit() = default;
+Win32Toolkit::~Win32Toolkit() {
+    if (stackMark_) DestroyWindow(stackMark_);
+}
 
 std::unique_ptr<Window> Win32Toolkit::CreateForm(const layouts::FormSpec& form) {
     const auto ahead = std::find_if(madeAhead_.begin(), madeAhead_.end(),
@@ -174,6 +176,20 @@ void Win32Toolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u1
 
 HWND Win32Toolkit::MessageBoxOnTop() const {
     return g_openingBox && IsWindow(g_openingBox) && IsWindowVisible(g_openingBox) ? g_openingBox : nullptr;
+}
+
+void Win32Toolkit::RaiseStackMark() {
+    if (!stackMark_) {
+        static const ATOM registered = RegisterProgramClass(instance_, L"QuorvelStackMark", &DefWindowProcW);
+        (void)registered;
+        stackMark_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, L"QuorvelStackMark", L"",
+                                     WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance_, nullptr);
+        if (!stackMark_) {
+            ReportFailure("CreateWindowExW (the stack mark)");
+            return;
+        }
+    }
+    SetWindowPos(stackMark_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32Toolkit::StoreSave(std::u16string_view application,

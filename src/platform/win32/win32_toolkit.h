@@ -15,6 +15,7 @@
 #include "layouts/layout.h"
 #include "platform/toolkit.h"
 #include "platform/win32/curtains.h"
+#include "platform/win32/restack.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -107,6 +108,11 @@ public:
     FormWindow* activeForm = nullptr;
     // The program's modal message box while one is up (the innermost one).
     HWND MessageBoxOnTop() const;
+    // What the keep-on-top ticks share about the order of the windows.
+    StackWatch& stackWatch() { return stackWatch_; }
+    // Puts a hidden window of ours first in the order, so that raising a
+    // window that was first is a change, which Wine passes on to X.
+    void RaiseStackMark();
     // The settings store's root key below HKEY_CURRENT_USER.
     std::wstring storeRoot = L"Software\\Quorvel";
     // The monitors beside the primary one, which a window that covers every
@@ -133,6 +139,8 @@ private:
     };
     std::vector<ShownPicture> shownPictures_;
     std::vector<const layouts::FormSpec*> toMakeAhead_;
+    StackWatch stackWatch_;
+    HWND stackMark_ = nullptr;
     // After forms_: a window made ahead and never handed over leaves none.
     std::vector<std::unique_ptr<FormWindow>> madeAhead_;
 };
