@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/png.h"
 #include "keys.h"
 #include "lock/keyboard_filter.h"
 #include "platform/win32/form_window.h"
@@ -428,6 +429,32 @@ TEST_F(Backend, ALargeJpegIsShownAtTheSizeAskedWithItsColours) {
         }
     }
     std::filesystem::remove(jpeg);
+}
+
+// The art is decoded by the program; WIC, which decoded it before, agrees on
+// every pixel of every picture.
+TEST_F(Backend, TheArtDecodesAsWicDecodesIt) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::vector<std::wstring> names;
+    EnumResourceNamesW(
+        nullptr, RT_RCDATA,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
+            if (!IS_INTRESOURCE(name)) reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(name);
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&names));
+    ASSERT_GE(names.size(), 15u);
+    for (const std::wstring& name : names) {
+        const HRSRC info = FindResourceW(nullptr, name.c_str(), RT_RCDATA);
+        const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, info)));
+        const size_t size = SizeofResource(nullptr, info);
+        const auto own = png::Decode({data, size});
+        const auto wic = DecodePictureMemory(data, size);
+        ASSERT_TRUE(own && wic && *wic) << std::string(name.begin(), name.end());
+        EXPECT_EQ(own->width, (*wic)->width);
+        EXPECT_EQ(own->height, (*wic)->height);
+        EXPECT_TRUE(own->pixels == (*wic)->pixels) << std::string(name.begin(), name.end());
+    }
 }
 
 TEST_F(Backend, DevicesAreNeverPicturesAndSizesBeyondAnyBufferAreRefused) {

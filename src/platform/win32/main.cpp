@@ -1,18 +1,15 @@
 // The program's one entry: create the setup window and show it.
 #include <windows.h>
 
-#include <ole2.h>
-
 #include <exception>
 
 #include "app/program.h"
 #include "layouts/forms.h"
 #include "platform/win32/guard.h"
+#include "platform/win32/ole.h"
 #include "platform/win32/win32_toolkit.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // OLE for the drop target of the picture field (and COM for WIC).
-    OleInitialize(nullptr);
     int code = 1;
     try {
         quorvel::win32::Win32Toolkit toolkit(instance);
@@ -29,6 +26,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // keep, nothing locked.
         quorvel::win32::ReportFault("the start", e.what());
     }
-    OleUninitialize();
+    quorvel::win32::EndOle();
     return code;
 }

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/jpeg.h"
+#include "base/png.h"
+#include "platform/win32/ole.h"
 #include "platform/win32/scoped.h"
 
 namespace quorvel::win32 {
@@ -20,6 +22,7 @@ namespace {
 
 IWICImagingFactory* Factory() {
     static IWICImagingFactory* factory = [] {
+        UseOle();
         IWICImagingFactory* f = nullptr;
         CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                          reinterpret_cast<void**>(&f));
@@ -81,13 +84,26 @@ std::pair<UINT, UINT> FitSize(UINT width, UINT height, PictureUse use) {
             std::max<UINT>(1, static_cast<UINT>(height * scale + 0.5))};
 }
 
-// A JPEG larger than it is shown, decoded by the program at 1/2, 1/4 or 1/8
-// of its size where that still covers the shown size, then scaled: WIC under
-// Wine decodes every pixel of a 4K photo before scaling, four times the
-// memory. Nothing when the file is no JPEG this decoder takes (progressive
-// ones, say) or nothing would be saved: WIC decodes it then.
-std::optional<Picture> DecodeReducedJpeg(const std::wstring& file, PictureUse use) {
-    if (use.kind != PictureUse::Kind::FitWithin) return std::nullopt;
+// The top-left corner of a picture, for a use that shows only that.
+Bitmap Corner(Bitmap&& whole, PictureUse use) {
+    if (use.kind != PictureUse::Kind::TopLeft || use.width <= 0 || use.height <= 0 ||
+        (whole.width <= use.width && whole.height <= use.height))
+        return std::move(whole);
+    Bitmap corner(std::min(whole.width, use.width), std::min(whole.height, use.height));
+    for (int y = 0; y < corner.height; ++y)
+        std::copy_n(whole.pixels.begin() + static_cast<ptrdiff_t>(y) * whole.width, corner.width,
+                    corner.pixels.begin() + static_cast<ptrdiff_t>(y) * corner.width);
+    return corner;
+}
+
+// A baseline JPEG decoded by the program: without WIC (whose loading, with
+// COM's, would come before the setup window's first paint for the logo), and
+// one larger than it is shown at 1/2, 1/4 or 1/8 of its size where that still
+// covers the shown size, then scaled (WIC under Wine decodes every pixel of a
+// 4K photo before scaling, four times the memory). Nothing when the file is no
+// JPEG this decoder takes (progressive ones, say), or is one shown smaller
+// than itself but by less than half: WIC decodes and scales it then.
+std::optional<Picture> DecodeOwnJpeg(const std::wstring& file, PictureUse use) {
     const HANDLE opened =
         CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -102,14 +118,15 @@ std::optional<Picture> DecodeReducedJpeg(const std::wstring& file, PictureUse us
     const std::optional<jpeg::Size> size = jpeg::ReadSize(read);
     if (!size) return std::nullopt;
     const auto [width, height] = FitSize(static_cast<UINT>(size->width), static_cast<UINT>(size->height), use);
+    const bool scaled = width != static_cast<UINT>(size->width) || height != static_cast<UINT>(size->height);
     const int reduction = jpeg::ReductionFor(*size, static_cast<int>(width), static_cast<int>(height));
-    if (reduction == 1 || SetFilePointer(handle.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+    if ((scaled && reduction == 1) || SetFilePointer(handle.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return std::nullopt;
     try {
         std::optional<Bitmap> decoded = jpeg::Decode(read, reduction);
         if (!decoded) return std::nullopt;
         if (decoded->width == static_cast<int>(width) && decoded->height == static_cast<int>(height))
-            return Picture(std::make_shared<Bitmap>(std::move(*decoded)));
+            return Picture(std::make_shared<Bitmap>(Corner(std::move(*decoded), use)));
         return Picture(
             std::make_shared<Bitmap>(jpeg::ScaleBilinear(*decoded, static_cast<int>(width), static_cast<int>(height))));
     } catch (const std::exception&) {  // out of memory
@@ -202,10 +219,10 @@ bool IsNetworkPath(std::u16string_view path) {
 
 std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse use) {
     if (IsDevicePath(path)) return std::nullopt;
+    const std::wstring file = WStr(path);
+    if (auto own = DecodeOwnJpeg(file, use)) return own;
     IWICImagingFactory* factory = Factory();
     if (!factory) return std::nullopt;
-    const std::wstring file = WStr(path);
-    if (auto reduced = DecodeReducedJpeg(file, use)) return reduced;
     ComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.Put())) ||
         FAILED(stream->InitializeFromFilename(file.c_str(), GENERIC_READ)))
@@ -236,7 +253,11 @@ Picture LoadArt(std::string_view name) {
     if (HRSRC info = FindResourceW(nullptr, resource.c_str(), RT_RCDATA)) {
         HGLOBAL handle = LoadResource(nullptr, info);
         const void* data = handle ? LockResource(handle) : nullptr;
-        if (data) picture = DecodePictureMemory(data, SizeofResource(nullptr, info)).value_or(nullptr);
+        const size_t size = SizeofResource(nullptr, info);
+        if (auto own = data ? png::Decode({static_cast<const uint8_t*>(data), size}) : std::nullopt)
+            picture = std::make_shared<const Bitmap>(std::move(*own));
+        else if (data)
+            picture = DecodePictureMemory(data, size).value_or(nullptr);
     }
     cache.emplace(std::string(name), picture);
     return picture;

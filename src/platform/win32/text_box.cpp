@@ -11,6 +11,7 @@
 
 #include "platform/dropped_files.h"
 #include "platform/win32/guard.h"
+#include "platform/win32/ole.h"
 
 namespace quorvel::win32 {
 
@@ -143,6 +144,7 @@ public:
     // window for.
     void AcceptDrops() override {
         if (!row_.dropTarget || dropTarget_) return;
+        UseOle();
         dropTarget_.Reset(new DropTarget(*this));  // holds its one reference
         if (FAILED(RegisterDragDrop(hwnd_, dropTarget_.Get()))) dropTarget_.Reset();
     }
