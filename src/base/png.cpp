@@ -56,8 +56,9 @@ private:
 
 constexpr int kMaxBits = 15;
 
-// A canonical Huffman code as one table indexed by the next 15 bits of the
-// stream: each entry holds the symbol and its code's length (0: no code).
+// A canonical Huffman code as one table indexed by the next bits of the
+// stream (as many as its longest code has): each entry holds the symbol and
+// its code's length (0: no code).
 class Huffman {
 public:
     // False for lengths that do not make a code (too many codes of some
@@ -76,7 +77,12 @@ public:
             code = (code + count[bits - 1]) << 1;
             next[bits] = code;
         }
-        table_.assign(size_t{1} << kMaxBits, 0);
+        // As many bits as the longest code: a table of short codes is quick
+        // to fill.
+        bits_ = 0;
+        for (int bits = 1; bits <= kMaxBits; ++bits)
+            if (count[bits]) bits_ = bits;
+        table_.assign(size_t{1} << bits_, 0);
         for (int s = 0; s < symbols; ++s) {
             const int length = lengths[s];
             if (length == 0) continue;
@@ -91,7 +97,7 @@ public:
     }
     // The next symbol, or -1 where the code has none.
     int Decode(BitReader& in) const {
-        const uint16_t entry = table_[in.Peek(kMaxBits)];
+        const uint16_t entry = table_[in.Peek(bits_)];
         const int length = entry & 15;
         if (length == 0) return -1;
         in.Skip(length);
@@ -100,6 +106,7 @@ public:
 
 private:
     std::vector<uint16_t> table_;
+    int bits_ = 0;
 };
 
 constexpr std::array<uint16_t, 29> kLengthBase{3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
@@ -163,7 +170,14 @@ void FixedCodes(Huffman& literals, Huffman& distances) {
     distances.Build(distance.data(), 30);
 }
 
-bool InflateBlocks(BitReader& in, std::vector<uint8_t>& out, size_t limit) {
+// The inflated bytes so far, in a buffer made as large as they may become.
+struct Output {
+    uint8_t* data;
+    size_t size;
+    size_t capacity;
+};
+
+bool InflateBlocks(BitReader& in, Output& out) {
     Huffman literals, distances;
     for (bool last = false; !last;) {
         last = in.Take(1) != 0;
@@ -175,10 +189,10 @@ bool InflateBlocks(BitReader& in, std::vector<uint8_t>& out, size_t limit) {
             if (at + 4 > data.size()) return false;
             const size_t length = data[at] | (data[at + 1] << 8);
             const size_t inverse = data[at + 2] | (data[at + 3] << 8);
-            if ((length ^ 0xFFFF) != inverse || at + 4 + length > data.size() || out.size() + length > limit)
+            if ((length ^ 0xFFFF) != inverse || at + 4 + length > data.size() || length > out.capacity - out.size)
                 return false;
-            out.insert(out.end(), data.begin() + static_cast<ptrdiff_t>(at + 4),
-                       data.begin() + static_cast<ptrdiff_t>(at + 4 + length));
+            std::copy_n(data.data() + at + 4, length, out.data + out.size);
+            out.size += length;
             in.Seek(at + 4 + length);
             continue;
         }
@@ -191,8 +205,8 @@ bool InflateBlocks(BitReader& in, std::vector<uint8_t>& out, size_t limit) {
             const int symbol = literals.Decode(in);
             if (symbol < 0 || in.Overran()) return false;
             if (symbol < 256) {
-                if (out.size() >= limit) return false;
-                out.push_back(static_cast<uint8_t>(symbol));
+                if (out.size == out.capacity) return false;
+                out.data[out.size++] = static_cast<uint8_t>(symbol);
                 continue;
             }
             if (symbol == 256) break;
@@ -202,9 +216,16 @@ bool InflateBlocks(BitReader& in, std::vector<uint8_t>& out, size_t limit) {
             const int distanceIndex = distances.Decode(in);
             if (distanceIndex < 0 || distanceIndex >= static_cast<int>(kDistanceBase.size())) return false;
             const size_t distance = kDistanceBase[distanceIndex] + in.Take(kDistanceExtra[distanceIndex]);
-            if (in.Overran() || distance > out.size() || out.size() + length > limit) return false;
-            // Byte by byte: a copy may overlap what it makes.
-            for (size_t from = out.size() - distance, i = 0; i < length; ++i) out.push_back(out[from + i]);
+            if (in.Overran() || distance > out.size || length > out.capacity - out.size) return false;
+            uint8_t* to = out.data + out.size;
+            const uint8_t* from = to - distance;
+            if (distance >= length) {
+                std::copy_n(from, length, to);
+            } else {
+                // Byte by byte: the copy repeats what it makes.
+                for (size_t i = 0; i < length; ++i) to[i] = from[i];
+            }
+            out.size += length;
         }
     }
     return !in.Overran();
@@ -236,29 +257,33 @@ int Paeth(int a, int b, int c) {
     return pb <= pc ? b : c;
 }
 
-// Undoes each row's filter in place; false for an unknown filter.
+// Undoes each row's filter in place; false for an unknown filter. The first
+// pixel of a row has nothing to its left, the first row nothing above.
 bool Unfilter(std::vector<uint8_t>& data, size_t rowBytes, int height, size_t pixelBytes) {
     const size_t stride = rowBytes + 1;
+    const std::vector<uint8_t> zeros(rowBytes, 0);
     for (int y = 0; y < height; ++y) {
         uint8_t* line = data.data() + static_cast<size_t>(y) * stride + 1;
-        const uint8_t* above = y > 0 ? line - stride : nullptr;
-        const auto left = [&](size_t x) -> int { return x >= pixelBytes ? line[x - pixelBytes] : 0; };
-        const auto up = [&](size_t x) -> int { return above ? above[x] : 0; };
-        const auto upLeft = [&](size_t x) -> int { return above && x >= pixelBytes ? above[x - pixelBytes] : 0; };
+        const uint8_t* up = y > 0 ? line - stride : zeros.data();
+        const size_t first = std::min(pixelBytes, rowBytes);
         switch (line[-1]) {
             case 0: break;
             case 1:
-                for (size_t x = pixelBytes; x < rowBytes; ++x) line[x] = static_cast<uint8_t>(line[x] + left(x));
+                for (size_t x = first; x < rowBytes; ++x)
+                    line[x] = static_cast<uint8_t>(line[x] + line[x - pixelBytes]);
                 break;
             case 2:
-                for (size_t x = 0; x < rowBytes; ++x) line[x] = static_cast<uint8_t>(line[x] + up(x));
+                for (size_t x = 0; x < rowBytes; ++x) line[x] = static_cast<uint8_t>(line[x] + up[x]);
                 break;
             case 3:
-                for (size_t x = 0; x < rowBytes; ++x) line[x] = static_cast<uint8_t>(line[x] + (left(x) + up(x)) / 2);
+                for (size_t x = 0; x < first; ++x) line[x] = static_cast<uint8_t>(line[x] + up[x] / 2);
+                for (size_t x = first; x < rowBytes; ++x)
+                    line[x] = static_cast<uint8_t>(line[x] + (line[x - pixelBytes] + up[x]) / 2);
                 break;
             case 4:
-                for (size_t x = 0; x < rowBytes; ++x)
-                    line[x] = static_cast<uint8_t>(line[x] + Paeth(left(x), up(x), upLeft(x)));
+                for (size_t x = 0; x < first; ++x) line[x] = static_cast<uint8_t>(line[x] + up[x]);
+                for (size_t x = first; x < rowBytes; ++x)
+                    line[x] = static_cast<uint8_t>(line[x] + Paeth(line[x - pixelBytes], up[x], up[x - pixelBytes]));
                 break;
             default: return false;
         }
@@ -275,15 +300,16 @@ std::optional<std::vector<uint8_t>> Inflate(std::span<const uint8_t> zlib, size_
     const bool dictionary = (flags & 0x20) != 0;
     if (!deflate || dictionary || ((method << 8) | flags) % 31 != 0) return std::nullopt;
     try {
-        std::vector<uint8_t> out;
-        // Deflate packs at most 1032 bytes into one.
-        out.reserve(std::min(limit, zlib.size() * 1032));
+        // Deflate packs at most 1032 bytes into one: no more can come.
+        std::vector<uint8_t> bytes(std::min(limit, zlib.size() * 1032));
+        Output out{bytes.data(), 0, bytes.size()};
         BitReader in(zlib.subspan(2));
-        if (!InflateBlocks(in, out, limit)) return std::nullopt;
+        if (!InflateBlocks(in, out)) return std::nullopt;
+        bytes.resize(out.size);
         in.Align();
         const size_t end = 2 + in.Position();
-        if (end + 4 > zlib.size() || BigEndian(zlib.data() + end) != Adler32(out)) return std::nullopt;
-        return out;
+        if (end + 4 > zlib.size() || BigEndian(zlib.data() + end) != Adler32(bytes)) return std::nullopt;
+        return bytes;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
