@@ -12,7 +12,12 @@
 namespace quorvel::win32 {
 
 Container::Container(FormWindow& form, std::string_view picture, Colour backColor)
-    : form_(form), picture_(LoadArt(picture)), backColor_(backColor) {}
+    : form_(form), pictureName_(picture), backColor_(backColor) {}
+
+const Picture& Container::Background() {
+    if (!picture_) picture_ = LoadArt(pictureName_);
+    return *picture_;
+}
 
 void Container::Restack(DrawnControlBase* control, bool toFront) {
     drawn_.erase(std::remove(drawn_.begin(), drawn_.end(), control), drawn_.end());
@@ -58,7 +63,7 @@ void Container::Paint() {
     // The text boxes have no edge of their own; a thin flat outline around
     // each shows where to type on the plain body colour.
     ScopedBrush outline(CreateSolidBrush(RGB(0xC4, 0xCB, 0xD0)));
-    const bool plain = !picture_ && std::none_of(drawn_.begin(), drawn_.end(), [](const DrawnControlBase* control) {
+    const bool plain = !Background() && std::none_of(drawn_.begin(), drawn_.end(), [](const DrawnControlBase* control) {
         return control->Shown() && control->Paints();
     });
     if (width <= 0 || height <= 0) {
@@ -78,7 +83,7 @@ void Container::Paint() {
         RECT client;
         GetClientRect(hwnd_, &client);
         FillRect(memory.Get(), &area, back.Get());
-        if (picture_) DrawPictureClipped(memory.Get(), *picture_, 0, 0, client);
+        if (const Picture& picture = Background()) DrawPictureClipped(memory.Get(), *picture, 0, 0, client);
         for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
             if ((*it)->Shown()) (*it)->Draw(memory.Get());
         }

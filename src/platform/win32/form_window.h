@@ -10,7 +10,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "layouts/layout.h"
@@ -50,9 +52,14 @@ protected:
     void Paint();
     DrawnControlBase* HitTest(POINT clientPoint) const;
 
+    // The background art, decoded at the first paint: a page parked outside
+    // its window costs nothing until it slides in.
+    const Picture& Background();
+
     FormWindow& form_;
     HWND hwnd_ = nullptr;
-    Picture picture_;
+    std::string_view pictureName_;
+    std::optional<Picture> picture_;
     Colour backColor_;
     std::deque<DrawnControlBase*> drawn_;  // front first
     DrawnControlBase* pressedLabel_ = nullptr;
