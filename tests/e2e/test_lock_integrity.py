@@ -231,7 +231,9 @@ def a_later_topmost_window_ends_below_the_curtain(program):
     process, out = program.probe_in_background("red", "redtop", 6, ",".join(map(str, red)))
     worlds.wait_for("the red window did not open", lambda: e2e.read_json_lines(out), 20)
     time.sleep(0.2)
-    faults = settled_faults(program, monitors, place)
+    # Its map may reach the X server after the program's raise; the periodic
+    # raise then puts it below.
+    faults = settled_faults(program, monitors, place, timeout=RESTACK_ALWAYS + SETTLE)
     stack = Windows(program)
     reds = [w for w in stack.stack if w["class"] == "QuorvelProbeRed"]
     if reds and any(c["z"] > reds[0]["z"] for c in stack.curtains()):
