@@ -1,0 +1,212 @@
+// A top-level window of the program and its controls on GTK: panels, text
+// boxes and buttons are child widgets of a GtkLayout; labels and images are
+// drawn by their container (the window or a panel) beneath its child widgets
+// and hit-tested by it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "layouts/layout.h"
+#include "platform/show_order.h"
+#include "platform/toolkit.h"
+
+namespace quorvel::gtk {
+
+class GtkToolkit;
+class FormWindow;
+class DrawnControl;
+class ButtonHost;
+
+// Pixels from twips at the given twips per pixel, halves to even.
+int ToPixels(Twips twips, float twipsPerPixel);
+
+// A control's key among its window's controls: "Label12(0)" for arrays.
+std::string KeyOf(std::string_view name, int index);
+
+// What the window asks of each of its controls, whatever its kind.
+class NativeControl {
+public:
+    virtual ~NativeControl() = default;
+    // The control's own widget; none for labels and images.
+    virtual GtkWidget* Widget() const { return nullptr; }
+    virtual ButtonHost* Host() { return nullptr; }
+};
+
+// A GtkLayout that paints a colour, its picture and its drawn-only controls,
+// and holds child widgets stacked in the designed order: the form's body, or
+// a panel.
+class Container {
+public:
+    Container(FormWindow& form, std::string_view picture, Colour backColor);
+    virtual ~Container() = default;
+    GtkWidget* layout() const { return layout_; }
+    FormWindow& form() { return form_; }
+
+    void AddDrawn(DrawnControl* control) { drawn_.push_back(control); }
+    void RestackDrawn(DrawnControl* control, bool toFront);
+    // A child widget at its place in pixels; the layout's rows come front
+    // first, so each new child goes beneath those before it.
+    void AddChild(GtkWidget* child, int x, int y);
+    void RestackChild(GtkWidget* child, bool toFront);
+    void MoveChild(GtkWidget* child, int x, int y);
+    // The children go into the layout, back first, once all are made.
+    void PutChildren();
+    void Invalidate() const;
+
+protected:
+    void MakeLayout(GtkWidget* layout);
+    gboolean Draw(cairo_t* cr);
+    DrawnControl* HitTest(double x, double y) const;
+    const Picture& Background();
+
+    FormWindow& form_;
+    GtkWidget* layout_ = nullptr;
+    std::string_view pictureName_;
+    std::optional<Picture> picture_;
+    Colour backColor_;
+    std::deque<DrawnControl*> drawn_;   // front first
+    std::vector<GtkWidget*> children_;  // front first
+    DrawnControl* pressed_ = nullptr;
+    bool putDone_ = false;
+
+    friend class FormWindow;
+};
+
+// A label or an image: no widget of its own; its container paints it beneath
+// the child widgets and hit-tests it for clicks and the hand cursor.
+class DrawnControl {
+public:
+    DrawnControl(Container& container, const layouts::ControlSpec& row);
+    virtual ~DrawnControl() = default;
+    virtual void Draw(cairo_t* cr) = 0;
+    virtual void Clicked() {}
+    virtual bool Paints() const { return true; }
+    bool Shown() const { return visible_; }
+    GdkRectangle Rect() const;
+    const layouts::ControlSpec& row() const { return row_; }
+
+protected:
+    Container& container_;
+    const layouts::ControlSpec& row_;
+    bool visible_;
+    bool enabled_;
+    Twips left_, top_, width_, height_;
+};
+
+class FormTimer;
+
+class FormWindow : public Window, public Container {
+public:
+    FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form);
+    ~FormWindow() override;
+
+    const layouts::FormSpec& Layout() const { return spec_; }
+    GtkWidget* window() const { return window_; }
+
+    void Show() override;
+    void Hide() override;
+    void Unload() override;
+    bool Visible() const override;
+    WindowState State() const override { return state_; }
+    void SetState(WindowState state) override;
+    Twips Left() const override { return x_ * Tpp(); }
+    Twips Top() const override { return y_ * Tpp(); }
+    Twips Width() const override { return width_ * Tpp(); }
+    Twips Height() const override { return height_ * Tpp(); }
+    Twips ScaleWidth() const override { return width_ * Tpp(); }
+    Twips ScaleHeight() const override { return height_ * Tpp(); }
+    intptr_t Handle() const override { return reinterpret_cast<intptr_t>(window_); }
+    void SetWindowPos(InsertAfter where, const PixelRect& rect) override;
+    bool Layered() const override { return layered_; }
+    void SetLayered(bool layered) override;
+    void SetOpacity(uint8_t alpha) override;
+    void PlaceBelow(const Window& above) override;
+    void BeginCaptionDrag() override;
+
+    TextBox& TextBoxNamed(std::string_view name) override;
+    Label& LabelNamed(std::string_view name, int index = -1) override;
+    Image& ImageNamed(std::string_view name) override;
+    Panel& PanelNamed(std::string_view name) override;
+    Button& ButtonNamed(std::string_view name) override;
+    Timer& TimerNamed(std::string_view name) override;
+
+    GtkToolkit& toolkit() { return toolkit_; }
+    float Tpp() const;
+    const layouts::FontSpec& DefaultFont() const { return *spec_.font; }
+    // Moves the keyboard focus to the next (or previous) control in tab order
+    // that a click could reach.
+    void TabFrom(GtkWidget* from, bool backwards);
+    // Whether a click at the middle of the child widget would reach it: shown
+    // and sensitive with everything it lies in, inside the window, and not
+    // covered by a page or another control of its stack.
+    bool Reachable(GtkWidget* child) const;
+    // Called by the toolkit when the program's active form changes to this.
+    void RaiseActivate();
+    // A key of the window, before any widget sees it: Tab, and the keyboard
+    // filter. True when it is used up.
+    bool KeyPressed(GdkEventKey* event);
+
+private:
+    void BuildControls();
+    Container& ContainerOf(std::string_view name);
+    template <typename T>
+    T& Find(std::string_view name);
+    void OnConfigured(int x, int y, int width, int height);
+    void OnFocusIn();
+    void OnStateChanged(GdkWindowState state);
+    bool OnDelete();
+    void Place(int x, int y, int width, int height);
+
+    GtkToolkit& toolkit_;
+    const layouts::FormSpec& spec_;
+    GtkWidget* window_ = nullptr;
+    int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
+    // A place asked of the X server and not yet confirmed by it.
+    bool placing_ = false;
+    gint64 placedAt_ = 0;
+    static constexpr gint64 kPlacingUs = 500'000;
+    WindowState state_ = WindowState::Normal;
+    bool layered_ = false;
+    uint8_t opacity_ = 255;
+    bool destroyed_ = false;
+    bool inShow_ = false;
+    bool activationPending_ = false;
+    ShowOrder showOrder_;
+    std::map<std::string, std::unique_ptr<Control>, std::less<>> controls_;
+    std::map<std::string, std::unique_ptr<FormTimer>, std::less<>> timers_;
+    std::map<std::string, Container*, std::less<>> panels_;
+    std::vector<std::pair<int, GtkWidget*>> tabOrder_;
+};
+
+// A GLib timeout of a form.
+class FormTimer : public Timer {
+public:
+    explicit FormTimer(const layouts::ControlSpec& row) : interval_(row.interval) {}
+    ~FormTimer() override { SetEnabled(false); }
+    int Interval() const override { return interval_; }
+    bool Enabled() const override { return source_ != 0; }
+    void SetEnabled(bool enabled) override;
+
+private:
+    static gboolean Ticked(gpointer self);
+    int interval_;
+    guint source_ = 0;
+};
+
+// A control of any kind but a timer; a panel also gives its inner container.
+std::unique_ptr<Control> MakeControl(Container& container, const layouts::ControlSpec& row, Container** inner);
+GtkWidget* WidgetOf(Control& control);
+ButtonHost* ButtonHostOf(Control& control);
+
+// The form a widget lies in, if it is one of the program's.
+FormWindow* FormOf(GtkWidget* widget);
+
+}  // namespace quorvel::gtk

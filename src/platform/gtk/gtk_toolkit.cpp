@@ -1,0 +1,215 @@
+#include "platform/gtk/gtk_toolkit.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
+
+#include "base/text.h"
+#include "platform/gtk/form_window.h"
+#include "platform/gtk/guard.h"
+#include "platform/gtk/pictures.h"
+
+namespace quorvel::gtk {
+
+std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
+std::u16string U16(const char* text) { return text ? Utf8ToUtf16(text) : std::u16string(); }
+
+Rgba ToRgba(Colour colour, Colour fallback) {
+    if (colour == kDefaultColour) colour = fallback;
+    if (IsSystemColour(colour)) {
+        // The desktop's classic system colours that the layouts name.
+        switch (SystemColourIndex(colour)) {
+            case 5: colour = Rgb(0xFF, 0xFF, 0xFF); break;   // window background
+            case 15: colour = Rgb(0xF0, 0xF0, 0xF0); break;  // button face
+            default: colour = Rgb(0, 0, 0); break;           // window and button text
+        }
+    }
+    return {(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0};
+}
+
+std::filesystem::path DefaultStoreFolder() { return std::filesystem::path(g_get_user_config_dir()) / "quorvel"; }
+
+GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
+    // The screen's resolution as GTK lays text out with it: 1440 twips to the
+    // inch.
+    const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+    if (dpi > 0) twipsPerPixel_ = static_cast<float>(1440.0 / dpi);
+}
+
+GtkToolkit::~GtkToolkit() = default;
+
+std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {
+    return std::make_unique<FormWindow>(*this, form);
+}
+
+void GtkToolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }
+
+void GtkToolkit::FormDestroyed(FormWindow* form) {
+    std::erase(forms_, form);
+    if (activeForm == form) activeForm = nullptr;
+    // The program ends with its last window.
+    if (running_ && forms_.empty()) gtk_main_quit();
+}
+
+int GtkToolkit::Run() {
+    if (forms_.empty()) return 0;
+    running_ = true;
+    gtk_main();
+    running_ = false;
+    return 0;
+}
+
+void GtkToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) {
+    GtkWindow* owner = activeForm ? GTK_WINDOW(activeForm->window()) : nullptr;
+    GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL,
+                                            style == MsgBoxStyle::Critical ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER,
+                                            GTK_BUTTONS_NONE, "%s", U8(prompt).c_str());
+    gtk_dialog_add_button(GTK_DIALOG(box), "确定", GTK_RESPONSE_OK);
+    gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+    gtk_window_set_title(GTK_WINDOW(box), U8(title).c_str());
+    gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    GtkWidget* outer = messageBox_;
+    messageBox_ = box;
+    gtk_dialog_run(GTK_DIALOG(box));  // a nested loop: timers keep ticking
+    messageBox_ = outer;
+    gtk_widget_destroy(box);
+}
+
+namespace {
+
+std::filesystem::path StoreFile(const std::filesystem::path& folder, std::u16string_view application) {
+    // A name of the program's own: never a path of its own.
+    std::string name = U8(application);
+    std::replace(name.begin(), name.end(), '/', '_');
+    if (name.empty() || name == "." || name == "..") name = "_" + name;
+    return folder / (name + ".ini");
+}
+
+}  // namespace
+
+void GtkToolkit::StoreSave(std::u16string_view application,
+                           std::u16string_view section,
+                           std::u16string_view key,
+                           std::u16string_view text) {
+    const std::filesystem::path file = StoreFile(storeFolder, application);
+    GKeyFile* keys = g_key_file_new();
+    // What the file already holds is kept; a file that does not read as a
+    // key file is replaced.
+    g_key_file_load_from_file(keys, file.c_str(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
+    g_key_file_set_string(keys, U8(section).c_str(), U8(key).c_str(), U8(text).c_str());
+    std::error_code unused;
+    std::filesystem::create_directories(storeFolder, unused);
+    // Written beside and renamed over the file: a crash leaves the old or the
+    // new file, never half of one.
+    g_key_file_save_to_file(keys, file.c_str(), nullptr);
+    g_key_file_free(keys);
+}
+
+std::u16string GtkToolkit::StoreLoad(std::u16string_view application,
+                                     std::u16string_view section,
+                                     std::u16string_view key,
+                                     std::u16string_view fallback) {
+    GKeyFile* keys = g_key_file_new();
+    std::u16string value(fallback);
+    if (g_key_file_load_from_file(keys, StoreFile(storeFolder, application).c_str(), G_KEY_FILE_NONE, nullptr)) {
+        if (gchar* text = g_key_file_get_string(keys, U8(section).c_str(), U8(key).c_str(), nullptr)) {
+            if (g_utf8_validate(text, -1, nullptr)) value = U16(text);
+            g_free(text);
+        }
+    }
+    g_key_file_free(keys);
+    return value;
+}
+
+std::optional<Picture> GtkToolkit::LoadPicture(std::u16string_view path, PictureUse use) {
+    if (path.empty()) return Picture{};
+    return DecodePictureFile(U8(path), use);
+}
+
+std::optional<std::u16string> GtkToolkit::ProgramDirectory() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::nullopt;
+    return U16(self.parent_path().c_str());
+}
+
+bool GtkToolkit::FileExists(std::u16string_view path) {
+    struct stat info {};
+    return !path.empty() && stat(U8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool GtkToolkit::RunCommand(std::u16string_view, ShowStyle) { return false; }
+
+void GtkToolkit::ClearClipboard() {
+    gtk_clipboard_clear(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "", 0);
+}
+
+NumberFormat GtkToolkit::UserNumberFormat() {
+    NumberFormat format;
+    // The user's numeric locale, as the desktop gives it to programs.
+    const char* numeric = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "");
+    if (const lconv* conv = std::localeconv();
+        conv && conv->decimal_point && conv->decimal_point[0] && !(conv->decimal_point[0] & 0x80))
+        format.decimal = static_cast<char16_t>(conv->decimal_point[0]);
+    std::setlocale(LC_NUMERIC, numeric ? numeric : "C");
+    return format;
+}
+
+HookHandle GtkToolkit::InstallKeyboardFilter(KeyFilterFn filter) {
+    keyFilter_ = filter;
+    return nextHook_++;
+}
+
+bool GtkToolkit::RemoveKeyboardFilter(HookHandle handle) {
+    if (handle == 0 || !keyFilter_) return false;
+    keyFilter_ = nullptr;
+    return true;
+}
+
+void GtkToolkit::EndProcess() { _exit(0); }
+
+uint32_t VirtualKeyOf(guint keyval) {
+    switch (keyval) {
+        // Left and right apart, as the system-wide hook of Windows sees them.
+        case GDK_KEY_Shift_L: return 160;
+        case GDK_KEY_Shift_R: return 161;
+        case GDK_KEY_Control_L: return 162;
+        case GDK_KEY_Control_R: return 163;
+        case GDK_KEY_Alt_L:
+        case GDK_KEY_Meta_L: return 164;
+        case GDK_KEY_Alt_R:
+        case GDK_KEY_Meta_R:
+        case GDK_KEY_ISO_Level3_Shift: return 165;
+        case GDK_KEY_Super_L: return 91;
+        case GDK_KEY_Super_R: return 92;
+        case GDK_KEY_Menu: return 93;
+        case GDK_KEY_Tab:
+        case GDK_KEY_ISO_Left_Tab: return 9;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter: return 13;
+        case GDK_KEY_Escape: return 27;
+        case GDK_KEY_space: return 32;
+        case GDK_KEY_BackSpace: return 8;
+        case GDK_KEY_Delete: return 46;
+        case GDK_KEY_Left: return 37;
+        case GDK_KEY_Up: return 38;
+        case GDK_KEY_Right: return 39;
+        case GDK_KEY_Down: return 40;
+        case GDK_KEY_Home: return 36;
+        case GDK_KEY_End: return 35;
+        default: break;
+    }
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return 112 + (keyval - GDK_KEY_F1);
+    if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return keyval;
+    if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return keyval - GDK_KEY_a + 'A';
+    if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return keyval;
+    return 0;
+}
+
+}  // namespace quorvel::gtk

@@ -1,0 +1,25 @@
+// The program's one entry on an X11 desktop: create the setup window and
+// show it.
+#include <gtk/gtk.h>
+
+#include <exception>
+
+#include "app/program.h"
+#include "platform/gtk/gtk_toolkit.h"
+#include "platform/gtk/guard.h"
+
+int main(int argc, char** argv) {
+    gtk_init(&argc, &argv);
+    int code = 1;
+    try {
+        quorvel::gtk::GtkToolkit toolkit;
+        quorvel::Program program(toolkit);
+        program.Start();
+        code = toolkit.Run();
+    } catch (const std::exception& e) {
+        // Only the start can get here (every event is guarded): no window to
+        // keep, nothing locked.
+        quorvel::gtk::ReportFault("the start", e.what());
+    }
+    return code;
+}
