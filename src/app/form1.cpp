@@ -120,9 +120,8 @@ void Form1::Form_Activate() {
         Refill(toolkit_, Text1, u"text1");
         Refill(toolkit_, Text2, u"text2");
     }
-    if (auto dir = toolkit_.ProgramDirectory()) {
-        if (auto logo = toolkit_.LoadPicture(*dir + u"\\logo.jpg", PictureUse::TopLeft(100, 100)))
-            Image1.SetPicture(*logo);
+    if (auto path = toolkit_.ProgramFile(u"logo.jpg")) {
+        if (auto logo = toolkit_.LoadPicture(*path, PictureUse::TopLeft(100, 100))) Image1.SetPicture(*logo);
     }
     Image1.SetHeight(1500);
     Image1.SetWidth(1500);

@@ -27,12 +27,9 @@ enum class MsgBoxStyle : int {
     Critical = 16,  // one OK button with the critical-error icon
 };
 
-// How a started command's window shows, numbered as the platform's show
-// styles.
-enum class ShowStyle : int {
-    NormalFocus = 1,     // normal, with the focus
-    MinimizedFocus = 2,  // minimised, with the focus
-};
+// What the power page asks of the system: each ends the user's session,
+// without asking and without waiting.
+enum class PowerRequest { Shutdown, Restart, LogOff };
 
 // One event of the keyboard as the system-wide keyboard filter sees it.
 struct KeyEvent {
@@ -227,10 +224,17 @@ public:
 
     // Empty path: an empty picture (nullptr). Missing or undecodable: nullopt.
     virtual std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) = 0;
-    virtual std::optional<std::u16string> ProgramDirectory() = 0;
+    // The full path of a file that comes with the program (the logo, the
+    // help file), whether or not it is there; none when the program cannot
+    // tell where its files are.
+    virtual std::optional<std::u16string> ProgramFile(std::u16string_view name) = 0;
     virtual bool FileExists(std::u16string_view path) = 0;
-    // Starts a command line with a show style, without waiting.
-    virtual bool RunCommand(std::u16string_view commandLine, ShowStyle show) = 0;
+    // Opens a text file for the user to read, in a window of its own, without
+    // waiting; false when nothing could be started.
+    virtual bool OpenTextFile(std::u16string_view path) = 0;
+    // Hands the request to the system without waiting; false when it could
+    // not be handed over.
+    virtual bool RequestPower(PowerRequest request) = 0;
     virtual void ClearClipboard() = 0;
     virtual float TwipsPerPixelX() = 0;
     virtual float TwipsPerPixelY() = 0;

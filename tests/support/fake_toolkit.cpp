@@ -393,9 +393,15 @@ std::optional<Picture> FakeToolkit::LoadPicture(std::u16string_view path, Pictur
     return it->second;
 }
 
-bool FakeToolkit::RunCommand(std::u16string_view commandLine, ShowStyle show) {
+bool FakeToolkit::OpenTextFile(std::u16string_view path) {
     if (!commandsStart) return false;
-    commands.push_back({std::u16string(commandLine), show});
+    openedFiles.emplace_back(path);
+    return true;
+}
+
+bool FakeToolkit::RequestPower(PowerRequest request) {
+    if (!commandsStart) return false;
+    powerRequests.push_back(request);
     return true;
 }
 

@@ -246,11 +246,6 @@ struct StoreOp {
     std::u16string application, section, key, text;
 };
 
-struct CommandRecord {
-    std::u16string commandLine;
-    ShowStyle show;
-};
-
 class FakeToolkit : public Toolkit {
 public:
     FakeToolkit();
@@ -268,9 +263,13 @@ public:
                              std::u16string_view fallback) override;
     std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
     std::vector<PictureUse> pictureUses;  // what each load asked for
-    std::optional<std::u16string> ProgramDirectory() override { return programDirectory; }
+    std::optional<std::u16string> ProgramFile(std::u16string_view name) override {
+        if (!programDirectory) return std::nullopt;
+        return *programDirectory + u"\\" + std::u16string(name);
+    }
     bool FileExists(std::u16string_view path) override { return files.count(std::u16string(path)) > 0; }
-    bool RunCommand(std::u16string_view commandLine, ShowStyle show) override;
+    bool OpenTextFile(std::u16string_view path) override;
+    bool RequestPower(PowerRequest request) override;
     void ClearClipboard() override { ++clipboardClears; }
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
@@ -300,8 +299,11 @@ public:
     std::map<std::u16string, Picture> pictures;  // decodable files
     std::set<std::u16string> files;              // existing files
     std::optional<std::u16string> programDirectory = u"C:\\Quorvel";
+    // Whether what the program hands to the system (a file to open, a power
+    // request) gets there; what got there, in order.
     bool commandsStart = true;
-    std::vector<CommandRecord> commands;
+    std::vector<std::u16string> openedFiles;
+    std::vector<PowerRequest> powerRequests;
     int clipboardClears = 0;
     float twipsPerPixel = 15.0f;
     NumberFormat numberFormat;

@@ -222,9 +222,7 @@ TEST_F(HelpFile, TheLinkOpensTheHelpFileInTheEditor) {
     Start();
     Lbl("Label10").UserClick();
     Lbl("Label10").UserClick();  // each click starts another editor
-    ASSERT_EQ(toolkit.commands.size(), 2u);
-    EXPECT_EQ(toolkit.commands[0].commandLine, u"notepad.exe C:\\Quorvel\\NS码.txt");
-    EXPECT_EQ(toolkit.commands[0].show, ShowStyle::NormalFocus);
+    EXPECT_EQ(toolkit.openedFiles, (std::vector<std::u16string>(2, u"C:\\Quorvel\\NS码.txt")));
     EXPECT_TRUE(toolkit.messages.empty());
 }
 
@@ -234,7 +232,7 @@ TEST_F(HelpFile, AMissingFileOrEditorShowsTheMessage) {
         EXPECT_EQ(toolkit.messages.back().prompt, u"亲,NS码.txt文件找不到哦！") << why;
         EXPECT_EQ(toolkit.messages.back().title, u"温馨提示") << why;
         EXPECT_EQ(toolkit.messages.back().style, MsgBoxStyle::Critical) << why;
-        EXPECT_TRUE(toolkit.commands.empty()) << why;
+        EXPECT_TRUE(toolkit.openedFiles.empty()) << why;
     };
     toolkit.programDirectory = u"C:\\Program Files\\Quorvel";
     toolkit.files.insert(u"C:\\Quorvel\\NS码.txt");  // beside another directory
@@ -256,18 +254,15 @@ TEST_F(HelpFile, AMissingFileOrEditorShowsTheMessage) {
 
 using PowerCommands = ProgramTest;
 
-TEST_F(PowerCommands, EachButtonStartsItsShutdownCommandMinimised) {
+TEST_F(PowerCommands, EachButtonHandsItsRequestToTheSystem) {
     Start();
     Btn("iButton5").UserClick();
     toolkit.Advance(8);
     Btn("iButton6").UserClick();
     Btn("iButton7").UserClick();
     Btn("iButton8").UserClick();
-    ASSERT_EQ(toolkit.commands.size(), 3u);
-    EXPECT_EQ(toolkit.commands[0].commandLine, u"Cmd.exe /c shutdown -s -f ");
-    EXPECT_EQ(toolkit.commands[1].commandLine, u"Cmd.exe /c shutdown -r -f ");
-    EXPECT_EQ(toolkit.commands[2].commandLine, u"Cmd.exe /c shutdown -l ");
-    for (const CommandRecord& command : toolkit.commands) EXPECT_EQ(command.show, ShowStyle::MinimizedFocus);
+    EXPECT_EQ(toolkit.powerRequests,
+              (std::vector<PowerRequest>{PowerRequest::Shutdown, PowerRequest::Restart, PowerRequest::LogOff}));
     EXPECT_TRUE(toolkit.messages.empty());
 }
 
@@ -278,8 +273,7 @@ TEST_F(PowerCommands, TheyWorkWhileLockedAndFailSilently) {
     Btn("iButton5").UserClick();
     toolkit.Advance(8);
     Btn("iButton6").UserClick();
-    ASSERT_EQ(toolkit.commands.size(), 1u);
-    EXPECT_EQ(toolkit.commands[0].commandLine, u"Cmd.exe /c shutdown -s -f ");
+    EXPECT_EQ(toolkit.powerRequests, std::vector<PowerRequest>{PowerRequest::Shutdown});
     // Nothing else: the lock, the filter and the store stay as they were.
     EXPECT_EQ(toolkit.liveHooks.size(), 1u);
     EXPECT_FALSE(toolkit.processEnded);
@@ -288,7 +282,7 @@ TEST_F(PowerCommands, TheyWorkWhileLockedAndFailSilently) {
     toolkit.commandsStart = false;
     Btn("iButton8").UserClick();
     EXPECT_TRUE(toolkit.messages.empty());
-    EXPECT_EQ(toolkit.commands.size(), 1u);
+    EXPECT_EQ(toolkit.powerRequests.size(), 1u);
 }
 
 }  // namespace

@@ -90,6 +90,17 @@ HWND WaitForWindow(const wchar_t* caption) {
     return nullptr;
 }
 
+// The power page's requests are the system's shutdown command; a log-off
+// without -f lets running programs ask to save their work.
+TEST(Commands, EachPowerRequestIsItsShutdownCommandAndProgramFilesLieBesideTheProgram) {
+    EXPECT_EQ(PowerCommandLine(PowerRequest::Shutdown), u"Cmd.exe /c shutdown -s -f ");
+    EXPECT_EQ(PowerCommandLine(PowerRequest::Restart), u"Cmd.exe /c shutdown -r -f ");
+    EXPECT_EQ(PowerCommandLine(PowerRequest::LogOff), u"Cmd.exe /c shutdown -l ");
+    Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+    ASSERT_TRUE(toolkit.ProgramDirectory());
+    EXPECT_EQ(toolkit.ProgramFile(u"NS码.txt"), *toolkit.ProgramDirectory() + u"\\NS码.txt");
+}
+
 TEST(Commands, RunCommandStartsWithTheRequestedShowStateWithoutWaiting) {
     Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
     for (ShowStyle style : {ShowStyle::MinimizedFocus, ShowStyle::NormalFocus}) {

@@ -130,11 +130,15 @@ std::optional<Picture> GtkToolkit::LoadPicture(std::u16string_view path, Picture
     return DecodePictureFile(U8(path), use);
 }
 
-std::optional<std::u16string> GtkToolkit::ProgramDirectory() {
+std::optional<std::u16string> GtkToolkit::ProgramFile(std::u16string_view name) {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return std::nullopt;
-    return U16(self.parent_path().c_str());
+    const std::filesystem::path beside = self.parent_path() / U8(name);
+    const std::filesystem::path installed = self.parent_path().parent_path() / "share" / "quorvel-lock" / U8(name);
+    return U16(
+        (std::filesystem::exists(beside, error) || !std::filesystem::exists(installed, error) ? beside : installed)
+            .c_str());
 }
 
 bool GtkToolkit::FileExists(std::u16string_view path) {
@@ -142,7 +146,82 @@ bool GtkToolkit::FileExists(std::u16string_view path) {
     return !path.empty() && stat(U8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool GtkToolkit::RunCommand(std::u16string_view, ShowStyle) { return false; }
+bool GtkToolkit::OpenTextFile(std::u16string_view path) {
+    GFile* file = g_file_new_for_path(U8(path).c_str());
+    gchar* uri = g_file_get_uri(file);
+    const bool started = g_app_info_launch_default_for_uri(uri, nullptr, nullptr);
+    g_free(uri);
+    g_object_unref(file);
+    return started;
+}
+
+namespace {
+
+constexpr char kLogind[] = "org.freedesktop.login1";
+
+// What the user is told when the system does not take a power request.
+void TellPowerRefused(GtkToolkit& toolkit, PowerRequest request) {
+    const std::u16string_view what = request == PowerRequest::Shutdown  ? u"关机"
+                                     : request == PowerRequest::Restart ? u"重启"
+                                                                        : u"注销";
+    toolkit.MsgBox(
+        u"亲,无法" + std::u16string(what) + u"：系统的登录管理服务（systemd-logind）不可用，或拒绝了这个请求。",
+        MsgBoxStyle::Critical, u"温馨提示");
+}
+
+struct PowerCall {
+    GtkToolkit* toolkit;
+    PowerRequest request;
+};
+
+void PowerCallDone(GObject* bus, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<PowerCall> call(static_cast<PowerCall*>(data));
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &error);
+    if (reply) g_variant_unref(reply);
+    if (!error) return;
+    g_error_free(error);
+    Guarded("a power request refused", [&] { TellPowerRefused(*call->toolkit, call->request); });
+}
+
+}  // namespace
+
+bool GtkToolkit::RequestPower(PowerRequest request) {
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, nullptr);
+    if (!bus) {
+        TellPowerRefused(*this, request);
+        return false;
+    }
+    // The session ends through the session's own object, found by this
+    // process; the machine through the manager. Neither asks the user.
+    std::string object = "/org/freedesktop/login1";
+    const char* interface = "org.freedesktop.login1.Manager";
+    const char* method = request == PowerRequest::Shutdown ? "PowerOff" : "Reboot";
+    GVariant* parameters = g_variant_new("(b)", FALSE);
+    if (request == PowerRequest::LogOff) {
+        GVariant* session =
+            g_dbus_connection_call_sync(bus, kLogind, object.c_str(), interface, "GetSessionByPID",
+                                        g_variant_new("(u)", static_cast<guint32>(getpid())), G_VARIANT_TYPE("(o)"),
+                                        G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+        g_variant_unref(g_variant_ref_sink(parameters));
+        if (!session) {
+            g_object_unref(bus);
+            TellPowerRefused(*this, request);
+            return false;
+        }
+        const gchar* path = nullptr;
+        g_variant_get(session, "(&o)", &path);
+        object = path;
+        g_variant_unref(session);
+        interface = "org.freedesktop.login1.Session";
+        method = "Terminate";
+        parameters = nullptr;
+    }
+    g_dbus_connection_call(bus, kLogind, object.c_str(), interface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE,
+                           -1, nullptr, &PowerCallDone, new PowerCall{this, request});
+    g_object_unref(bus);
+    return true;
+}
 
 void GtkToolkit::ClearClipboard() {
     gtk_clipboard_clear(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));

@@ -37,9 +37,14 @@ public:
                              std::u16string_view key,
                              std::u16string_view fallback) override;
     std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
-    std::optional<std::u16string> ProgramDirectory() override;
+    // Beside the program (as it is built), else in its installed data folder.
+    std::optional<std::u16string> ProgramFile(std::u16string_view name) override;
     bool FileExists(std::u16string_view path) override;
-    bool RunCommand(std::u16string_view commandLine, ShowStyle show) override;
+    // With the desktop's default viewer for text.
+    bool OpenTextFile(std::u16string_view path) override;
+    // Through systemd-logind on the system bus; where it is missing or
+    // refuses, the user is told so.
+    bool RequestPower(PowerRequest request) override;
     void ClearClipboard() override;
     float TwipsPerPixelX() override { return twipsPerPixel_; }
     float TwipsPerPixelY() override { return twipsPerPixel_; }

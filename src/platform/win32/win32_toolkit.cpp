@@ -262,6 +262,30 @@ std::optional<Picture> Win32Toolkit::LoadPicture(std::u16string_view path, Pictu
     return picture;
 }
 
+std::u16string_view PowerCommandLine(PowerRequest request) {
+    switch (request) {
+        case PowerRequest::Shutdown: return u"Cmd.exe /c shutdown -s -f ";
+        case PowerRequest::Restart: return u"Cmd.exe /c shutdown -r -f ";
+        // A log-off lets the running applications ask to save their work.
+        case PowerRequest::LogOff: return u"Cmd.exe /c shutdown -l ";
+    }
+    return {};
+}
+
+std::optional<std::u16string> Win32Toolkit::ProgramFile(std::u16string_view name) {
+    auto directory = ProgramDirectory();
+    if (!directory) return std::nullopt;
+    return *directory + u"\\" + std::u16string(name);
+}
+
+bool Win32Toolkit::OpenTextFile(std::u16string_view path) {
+    return RunCommand(u"notepad.exe " + std::u16string(path), ShowStyle::NormalFocus);
+}
+
+bool Win32Toolkit::RequestPower(PowerRequest request) {
+    return RunCommand(PowerCommandLine(request), ShowStyle::MinimizedFocus);
+}
+
 std::optional<std::u16string> Win32Toolkit::ProgramDirectory() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -42,6 +42,16 @@ private:
     bool active_ = false;
 };
 
+// How a started command's window shows, numbered as the system's show
+// styles.
+enum class ShowStyle : int {
+    NormalFocus = 1,     // normal, with the focus
+    MinimizedFocus = 2,  // minimised, with the focus
+};
+
+// The command line the system's shutdown command takes for a power request.
+std::u16string_view PowerCommandLine(PowerRequest request);
+
 class Win32Toolkit : public Toolkit {
 public:
     explicit Win32Toolkit(HINSTANCE instance);
@@ -58,13 +68,18 @@ public:
                              std::u16string_view key,
                              std::u16string_view fallback) override;
     std::optional<Picture> LoadPicture(std::u16string_view path, PictureUse use = {}) override;
-    std::optional<std::u16string> ProgramDirectory() override;
+    // Beside the program.
+    std::optional<std::u16string> ProgramFile(std::u16string_view name) override;
     bool FileExists(std::u16string_view path) override;
-    // A command named by its bare name ("Cmd.exe", "notepad.exe") runs from
-    // the system folder, never from the program's or the current folder,
-    // with the system folder as its working folder (so that cmd.exe finds
-    // the system's shutdown first).
-    bool RunCommand(std::u16string_view commandLine, ShowStyle show) override;
+    // In Notepad.
+    bool OpenTextFile(std::u16string_view path) override;
+    // Through the system's shutdown command, started minimised.
+    bool RequestPower(PowerRequest request) override;
+    std::optional<std::u16string> ProgramDirectory();
+    // Starts a command line with a show style, without waiting. A command named by its bare name ("Cmd.exe",
+    // "notepad.exe") runs from the system folder, never from the program's or the current folder, with the system
+    // folder as its working folder (so that cmd.exe finds the system's shutdown first).
+    bool RunCommand(std::u16string_view commandLine, ShowStyle show);
     void ClearClipboard() override;
     float TwipsPerPixelX() override;
     float TwipsPerPixelY() override;
