@@ -16,6 +16,8 @@ void Form1::iButton3_Click() {
         toolkit_.MsgBox(u"两次密码不正确,请重新输入！", MsgBoxStyle::Critical, u"温馨提示");
         return;
     }
+    // A lock the desktop cannot hold is worse than none: nothing changes.
+    if (!toolkit_.BeginLock()) return;
 
     Timer1.SetEnabled(true);
     Timer8.SetEnabled(true);

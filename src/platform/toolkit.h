@@ -240,6 +240,11 @@ public:
     virtual float TwipsPerPixelY() = 0;
     virtual NumberFormat UserNumberFormat() = 0;
 
+    // Asked just before locking begins: true when a lock can hold from now
+    // on; false, after telling the user why, when the desktop cannot be
+    // locked (nothing may be locked then).
+    virtual bool BeginLock() = 0;
+
     // The system-wide low-level keyboard filter (see lock/keyboard_filter.h).
     virtual HookHandle InstallKeyboardFilter(KeyFilterFn filter) = 0;
     virtual bool RemoveKeyboardFilter(HookHandle handle) = 0;

@@ -270,6 +270,10 @@ public:
     bool FileExists(std::u16string_view path) override { return files.count(std::u16string(path)) > 0; }
     bool OpenTextFile(std::u16string_view path) override;
     bool RequestPower(PowerRequest request) override;
+    bool BeginLock() override {
+        ++lockBegun;
+        return lockHolds;
+    }
     void ClearClipboard() override { ++clipboardClears; }
     float TwipsPerPixelX() override { return twipsPerPixel; }
     float TwipsPerPixelY() override { return twipsPerPixel; }
@@ -302,6 +306,9 @@ public:
     // Whether what the program hands to the system (a file to open, a power
     // request) gets there; what got there, in order.
     bool commandsStart = true;
+    // Whether the desktop can hold a lock, and how often one was begun.
+    bool lockHolds = true;
+    int lockBegun = 0;
     std::vector<std::u16string> openedFiles;
     std::vector<PowerRequest> powerRequests;
     int clipboardClears = 0;

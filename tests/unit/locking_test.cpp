@@ -113,6 +113,25 @@ TEST_F(Locking, AMismatchShowsTheMessageAndChangesNothing) {
     refuse("changed after matching");
 }
 
+// Where the desktop cannot hold a lock (its keyboard held by another
+// program, say), the platform tells the user and nothing changes.
+TEST_F(Locking, ALockTheDesktopCannotHoldChangesNothing) {
+    Start();
+    toolkit.lockHolds = false;
+    const size_t storeOps = toolkit.storeOps.size();
+    LockWith(u"pw");
+    EXPECT_EQ(toolkit.lockBegun, 1);
+    EXPECT_EQ(toolkit.storeOps.size(), storeOps);
+    EXPECT_FALSE(program.LockWindowExists());
+    EXPECT_FALSE(form1->Timer1.Enabled());
+    EXPECT_TRUE(Box("Text1").Visible());
+    EXPECT_TRUE(Btn("iButton3").Visible());
+    EXPECT_TRUE(Btn("iButton1").Enabled());
+    toolkit.lockHolds = true;  // the holder let go: the same click locks
+    Btn("iButton3").UserClick();
+    EXPECT_TRUE(program.LockWindowExists());
+}
+
 TEST_F(Locking, EqualEntriesTypedInEitherOrderLock) {
     Start();
     Box("Text2").UserType(u"abc");

@@ -119,13 +119,13 @@ public:
     Child(Container& container, const ControlSpec& row)
         : container_(container), row_(row), left_(row.left), top_(row.top), width_(row.width), height_(row.height) {}
     GtkWidget* Widget() const override { return widget_; }
-    bool Visible() const override { return gtk_widget_get_visible(widget_); }
+    bool Visible() const override { return gtk_widget_get_visible(outer_); }
     void SetVisible(bool visible) override {
-        gtk_widget_set_visible(widget_, visible);
+        gtk_widget_set_visible(outer_, visible);
         container_.Invalidate();
     }
-    bool Enabled() const override { return gtk_widget_get_sensitive(widget_); }
-    void SetEnabled(bool enabled) override { gtk_widget_set_sensitive(widget_, enabled); }
+    bool Enabled() const override { return gtk_widget_get_sensitive(outer_); }
+    void SetEnabled(bool enabled) override { gtk_widget_set_sensitive(outer_, enabled); }
     Twips Left() const override { return left_; }
     Twips Top() const override { return top_; }
     Twips Width() const override { return width_; }
@@ -134,34 +134,49 @@ public:
     void SetTop(Twips v) override { Move(left_, v, width_, height_); }
     void SetWidth(Twips v) override { Move(left_, top_, v, height_); }
     void SetHeight(Twips v) override { Move(left_, top_, width_, v); }
-    void BringToFront() override { container_.RestackChild(widget_, true); }
-    void SendToBack() override { container_.RestackChild(widget_, false); }
+    void BringToFront() override { container_.RestackChild(outer_, true); }
+    void SendToBack() override { container_.RestackChild(outer_, false); }
 
 protected:
     float Tpp() const { return container_.form().Tpp(); }
-    // Made, placed and shown as the row says; the container puts it in.
-    void Attach(GtkWidget* widget, bool sized = true) {
+    // Made, placed and shown as the row says; the container puts it in. A
+    // widget that draws into its parent's window (an entry) gets a window of
+    // its own around it, so that it stacks with its siblings as designed.
+    void Attach(GtkWidget* widget, bool sized = true, bool windowed = false) {
         widget_ = widget;
-        if (sized)
-            gtk_widget_set_size_request(widget, std::max(ToPixels(width_, Tpp()), 0),
-                                        std::max(ToPixels(height_, Tpp()), 0));
+        outer_ = widget;
+        if (windowed) {
+            outer_ = gtk_event_box_new();
+            gtk_event_box_set_visible_window(GTK_EVENT_BOX(outer_), TRUE);
+            gtk_container_add(GTK_CONTAINER(outer_), widget);
+            gtk_widget_show(widget);
+            g_object_set_data(G_OBJECT(widget), kOuterKey, outer_);
+            g_object_set_data(G_OBJECT(outer_), kInnerKey, widget);
+        }
+        if (sized) Size();
         if (!row_.toolTip.empty()) gtk_widget_set_tooltip_text(widget, U8(row_.toolTip).c_str());
-        gtk_widget_set_visible(widget, row_.visible);
-        gtk_widget_set_sensitive(widget, row_.enabled);
-        container_.AddChild(widget, ToPixels(left_, Tpp()), ToPixels(top_, Tpp()));
+        gtk_widget_set_visible(outer_, row_.visible);
+        gtk_widget_set_sensitive(outer_, row_.enabled);
+        container_.AddChild(outer_, ToPixels(left_, Tpp()), ToPixels(top_, Tpp()));
+    }
+    void Size() {
+        const int w = std::max(ToPixels(width_, Tpp()), 0), h = std::max(ToPixels(height_, Tpp()), 0);
+        gtk_widget_set_size_request(outer_, w, h);
+        if (outer_ != widget_) gtk_widget_set_size_request(widget_, w, h);
     }
     virtual void Move(Twips l, Twips t, Twips w, Twips h) {
         left_ = l;
         top_ = t;
         width_ = w;
         height_ = h;
-        gtk_widget_set_size_request(widget_, std::max(ToPixels(w, Tpp()), 0), std::max(ToPixels(h, Tpp()), 0));
-        container_.MoveChild(widget_, ToPixels(l, Tpp()), ToPixels(t, Tpp()));
+        Size();
+        container_.MoveChild(outer_, ToPixels(l, Tpp()), ToPixels(t, Tpp()));
     }
 
     Container& container_;
     const ControlSpec& row_;
     GtkWidget* widget_ = nullptr;
+    GtkWidget* outer_ = nullptr;
     Twips left_, top_, width_, height_;
 };
 
@@ -228,11 +243,19 @@ public:
                                                  : event->button == 3 ? MouseButton::Right
                                                                       : MouseButton::Middle);
                              });
+                             // No menu of the field's own during a lock: a
+                             // menu takes the keyboard and pointer for itself.
+                             if (event->button == 3 && form && form->toolkit().locked()) return TRUE;
                              return FALSE;  // the field still handles the press
                          }),
                          this);
+        g_signal_connect(entry, "popup-menu", G_CALLBACK(+[](GtkWidget* widget, gpointer) -> gboolean {
+                             FormWindow* form = FormOf(widget);
+                             return form && form->toolkit().locked();
+                         }),
+                         nullptr);
         if (row.dropTarget) AcceptDrops(entry);
-        Attach(entry);
+        Attach(entry, true, true);
     }
     std::u16string Text() const override { return U16(gtk_entry_get_text(GTK_ENTRY(widget_))); }
     void SetText(std::u16string_view text) override {
@@ -321,7 +344,7 @@ protected:
     void Move(Twips l, Twips t, Twips w, Twips h) override {
         left_ = l;
         top_ = t;
-        container_.MoveChild(widget_, ToPixels(l, Tpp()), ToPixels(t, Tpp()));
+        container_.MoveChild(outer_, ToPixels(l, Tpp()), ToPixels(t, Tpp()));
         if (w != Width()) host_->SetWidth(w);
         if (h != Height()) host_->SetHeight(h);
     }

@@ -25,6 +25,10 @@ class FormWindow;
 class DrawnControl;
 class ButtonHost;
 
+// The window around a widget that has none of its own, and the widget in it.
+inline constexpr char kOuterKey[] = "quorvel-outer";
+inline constexpr char kInnerKey[] = "quorvel-inner";
+
 // Pixels from twips at the given twips per pixel, halves to even.
 int ToPixels(Twips twips, float twipsPerPixel);
 
@@ -56,6 +60,7 @@ public:
     // first, so each new child goes beneath those before it.
     void AddChild(GtkWidget* child, int x, int y);
     void RestackChild(GtkWidget* child, bool toFront);
+    void ApplyOrder();
     void MoveChild(GtkWidget* child, int x, int y);
     // The children go into the layout, back first, once all are made.
     void PutChildren();
@@ -154,6 +159,19 @@ public:
     // filter. True when it is used up.
     bool KeyPressed(GdkEventKey* event);
 
+    // ---- during a lock ----
+    // Out of the window manager's reach from now on (override-redirect): no
+    // manager can move, minimise, close it or take it to another desktop.
+    void MakeUnmanaged();
+    // In the topmost band on top, or kept right below another window.
+    bool topmost() const { return topmost_; }
+    const FormWindow* below() const { return below_; }
+    // The curtains over the monitors beside the window's own (none for
+    // windows that do not cover every monitor).
+    const std::vector<GtkWidget*>& Curtains() const { return curtains_; }
+    // The monitors changed: the window and its curtains cover them again.
+    void MonitorsChanged();
+
 private:
     void BuildControls();
     Container& ContainerOf(std::string_view name);
@@ -164,6 +182,19 @@ private:
     void OnStateChanged(GdkWindowState state);
     bool OnDelete();
     void Place(int x, int y, int width, int height);
+    // The screen beneath a translucent window, as it was when the window
+    // came: with no compositing manager, the window blends itself with it.
+    void TakeUnderneath();
+    void ShowCurtains();
+    void HideCurtains();
+    void DestroyCurtains();
+    bool Composited() const;
+    // The front image's picture that the window stretches over itself, if
+    // any: what its curtains show too.
+    const Bitmap* StretchedPicture() const;
+    static gboolean DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* self);
+    static gboolean BeginBlend(GtkWidget*, cairo_t* cr, FormWindow* self);
+    static gboolean EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self);
 
     GtkToolkit& toolkit_;
     const layouts::FormSpec& spec_;
@@ -171,11 +202,20 @@ private:
     int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
     // A place asked of the X server and not yet confirmed by it.
     bool placing_ = false;
+    bool placedOnce_ = false;
+    bool blending_ = false;
     gint64 placedAt_ = 0;
     static constexpr gint64 kPlacingUs = 500'000;
     WindowState state_ = WindowState::Normal;
     bool layered_ = false;
     uint8_t opacity_ = 255;
+    bool topmost_ = false;
+    const FormWindow* below_ = nullptr;
+    bool unmanaged_ = false;
+    std::vector<GtkWidget*> curtains_;
+    GdkPixbuf* underneath_ = nullptr;  // the window's own rectangle
+    std::vector<GdkPixbuf*> curtainUnderneath_;
+    gulong monitorsHandler_ = 0;
     bool destroyed_ = false;
     bool inShow_ = false;
     bool activationPending_ = false;
@@ -185,6 +225,8 @@ private:
     std::map<std::string, Container*, std::less<>> panels_;
     std::vector<std::pair<int, GtkWidget*>> tabOrder_;
 };
+
+inline constexpr int kShortestTickMs = 10;
 
 // A GLib timeout of a form.
 class FormTimer : public Timer {

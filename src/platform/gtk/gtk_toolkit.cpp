@@ -1,6 +1,8 @@
 #include "platform/gtk/gtk_toolkit.h"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkkeysyms.h>
+#include <gdk/gdkx.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,7 +66,7 @@ int GtkToolkit::Run() {
 }
 
 void GtkToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16string_view title) {
-    GtkWindow* owner = activeForm ? GTK_WINDOW(activeForm->window()) : nullptr;
+    GtkWindow* owner = activeForm && activeForm->Visible() ? GTK_WINDOW(activeForm->window()) : nullptr;
     GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL,
                                             style == MsgBoxStyle::Critical ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER,
                                             GTK_BUTTONS_NONE, "%s", U8(prompt).c_str());
@@ -72,11 +74,24 @@ void GtkToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16s
     gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
     gtk_window_set_title(GTK_WINDOW(box), U8(title).c_str());
     gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    gtk_window_set_position(GTK_WINDOW(box), owner ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     GtkWidget* outer = messageBox_;
     messageBox_ = box;
+    if (locked_) {
+        // Above the lock, out of the window manager's reach like the lock's
+        // own windows, and with the keyboard.
+        gtk_widget_realize(box);
+        gdk_window_set_override_redirect(gtk_widget_get_window(box), TRUE);
+        g_signal_connect(box, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkToolkit* self) -> gboolean {
+                             self->Restack();
+                             return FALSE;
+                         }),
+                         this);
+    }
     gtk_dialog_run(GTK_DIALOG(box));  // a nested loop: timers keep ticking
     messageBox_ = outer;
     gtk_widget_destroy(box);
+    if (locked_) Restack();
 }
 
 namespace {
@@ -240,6 +255,165 @@ NumberFormat GtkToolkit::UserNumberFormat() {
     return format;
 }
 
+namespace {
+
+Display* XDisplayOf(GdkWindow* window) { return GDK_WINDOW_XDISPLAY(window); }
+
+// Any other window mapped or moved in the stacking order while the band is
+// up: the band goes back on top at once.
+GdkFilterReturn RootEvent(GdkXEvent* native, GdkEvent*, gpointer data) {
+    auto* self = static_cast<GtkToolkit*>(data);
+    const XEvent* event = static_cast<const XEvent*>(native);
+    ::Window window = 0;
+    switch (event->type) {
+        case MapNotify: window = event->xmap.window; break;
+        case ConfigureNotify: window = event->xconfigure.window; break;
+        case CirculateNotify: window = event->xcirculate.window; break;
+        default: return GDK_FILTER_CONTINUE;
+    }
+    if (self->locked() && !self->OwnsXWindow(window)) Guarded("restacking the lock", [&] { self->Restack(); });
+    return GDK_FILTER_CONTINUE;
+}
+
+}  // namespace
+
+bool GtkToolkit::BeginLock() {
+    GdkDisplay* display = gdk_display_get_default();
+    const char* wayland = g_getenv("WAYLAND_DISPLAY");
+    if (!GDK_IS_X11_DISPLAY(display) || (wayland && *wayland)) {
+        // Under Wayland an X11 program can neither hold the keyboard nor
+        // keep its windows on top: a curtain there would lock nothing.
+        MsgBox(u"亲,Wayland 桌面会话下无法锁屏：请注销后选择 X11（Xorg）会话再锁屏。", MsgBoxStyle::Critical,
+               u"温馨提示");
+        return false;
+    }
+    if (locked_) return true;
+    // The whole keyboard and pointer: the program's own windows still get
+    // their events, nothing else gets any. Another program's grab (an open
+    // menu) may end in a moment.
+    GdkWindow* front = FrontWindow();
+    bool held = false;
+    for (int tries = 0; front && tries < grabTries && !held; ++tries) {
+        held = Grab(front);
+        if (held) break;
+        const gint64 end = g_get_monotonic_time() + 50'000;
+        while (g_get_monotonic_time() < end) {
+            while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+            g_usleep(5'000);
+        }
+    }
+    if (!held) {
+        MsgBox(u"亲,另一个程序正占用着键盘或鼠标（比如一个打开的菜单），现在无法锁屏。请关闭它后再试。",
+               MsgBoxStyle::Critical, u"温馨提示");
+        return false;
+    }
+    locked_ = true;
+    GdkWindow* root = gdk_get_default_root_window();
+    gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_SUBSTRUCTURE_MASK));
+    gdk_window_add_filter(root, &RootEvent, this);
+    // Mapped again as unmanaged windows, which takes the grab with them: it
+    // is taken again at once.
+    for (FormWindow* form : forms_) form->MakeUnmanaged();
+    Restack();
+    return true;
+}
+
+GdkWindow* GtkToolkit::GrabTarget(const FormWindow* leaving) const {
+    // The front window: the keys of a grab go to its window, whatever has
+    // the X focus.
+    GdkWindow* front = FrontWindow();
+    if (leaving && front == gtk_widget_get_window(leaving->window())) {
+        for (FormWindow* form : forms_)
+            if (form != leaving && form->Visible()) return gtk_widget_get_window(form->window());
+        return nullptr;
+    }
+    return front;
+}
+
+void GtkToolkit::MoveGrabFrom(const FormWindow* leaving) {
+    if (!locked_) return;
+    if (GdkWindow* target = GrabTarget(leaving); target && target != grabbedOn_) Grab(target);
+}
+
+bool GtkToolkit::Grab(GdkWindow* window) {
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+    if (gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr) !=
+        GDK_GRAB_SUCCESS)
+        return false;
+    grabbedOn_ = window;
+    return true;
+}
+
+void GtkToolkit::KeepGrab() {
+    if (!locked_) return;
+    GdkWindow* target = GrabTarget(nullptr);
+    if (!target) return;
+    GdkDisplay* display = gdk_display_get_default();
+    GdkSeat* seat = gdk_display_get_default_seat(display);
+    // Asked of GDK's own record: no request to the X server on a tick.
+    if (target != grabbedOn_ || !gdk_display_device_is_grabbed(display, gdk_seat_get_keyboard(seat)) ||
+        !gdk_display_device_is_grabbed(display, gdk_seat_get_pointer(seat)))
+        Grab(target);
+}
+
+GdkWindow* GtkToolkit::FrontWindow() const {
+    if (messageBox_ && gtk_widget_get_mapped(messageBox_)) return gtk_widget_get_window(messageBox_);
+    for (FormWindow* form : forms_)
+        if (form->Visible() && form->topmost()) return gtk_widget_get_window(form->window());
+    if (activeForm && activeForm->Visible()) return gtk_widget_get_window(activeForm->window());
+    for (FormWindow* form : forms_)
+        if (form->Visible()) return gtk_widget_get_window(form->window());
+    return nullptr;
+}
+
+bool GtkToolkit::OwnsXWindow(unsigned long xid) const {
+    const auto is = [xid](GtkWidget* widget) {
+        GdkWindow* window = widget ? gtk_widget_get_window(widget) : nullptr;
+        return window && GDK_IS_X11_WINDOW(window) && gdk_x11_window_get_xid(window) == xid;
+    };
+    if (is(messageBox_)) return true;
+    for (FormWindow* form : forms_) {
+        if (is(form->window())) return true;
+        for (GtkWidget* curtain : form->Curtains())
+            if (is(curtain)) return true;
+    }
+    return false;
+}
+
+void GtkToolkit::Restack() {
+    if (!locked_ || inRestack_) return;
+    inRestack_ = true;
+    std::vector<::Window> order;
+    const auto add = [&order](GtkWidget* widget) {
+        GdkWindow* window = widget ? gtk_widget_get_window(widget) : nullptr;
+        if (window && gtk_widget_get_mapped(widget)) order.push_back(gdk_x11_window_get_xid(window));
+    };
+    if (messageBox_) add(messageBox_);
+    // The windows on top, each with its curtains; then the curtains kept
+    // right below them.
+    for (FormWindow* form : forms_) {
+        if (!form->Visible() || !form->topmost()) continue;
+        add(form->window());
+        for (GtkWidget* curtain : form->Curtains()) add(curtain);
+    }
+    for (FormWindow* form : forms_) {
+        if (!form->Visible() || form->topmost() || !form->below() || !form->below()->Visible()) continue;
+        add(form->window());
+        for (GtkWidget* curtain : form->Curtains()) add(curtain);
+    }
+    if (!order.empty()) {
+        Display* x = XDisplayOf(gdk_get_default_root_window());
+        XRaiseWindow(x, order.front());
+        if (order.size() > 1) XRestackWindows(x, order.data(), static_cast<int>(order.size()));
+        // The keyboard goes to the front window of the program.
+        if (GdkWindow* front = FrontWindow())
+            XSetInputFocus(x, gdk_x11_window_get_xid(front), RevertToParent, CurrentTime);
+        XFlush(x);
+    }
+    KeepGrab();
+    inRestack_ = false;
+}
+
 HookHandle GtkToolkit::InstallKeyboardFilter(KeyFilterFn filter) {
     keyFilter_ = filter;
     return nextHook_++;
@@ -248,7 +422,29 @@ HookHandle GtkToolkit::InstallKeyboardFilter(KeyFilterFn filter) {
 bool GtkToolkit::RemoveKeyboardFilter(HookHandle handle) {
     if (handle == 0 || !keyFilter_) return false;
     keyFilter_ = nullptr;
+    discardedHeld_.clear();
     return true;
+}
+
+void GtkToolkit::Discarded(guint keyval, bool down) {
+    std::erase(discardedHeld_, keyval);
+    if (down) discardedHeld_.push_back(keyval);
+}
+
+guint GtkToolkit::DiscardedModifiers() const {
+    guint mask = 0;
+    for (guint key : discardedHeld_) {
+        switch (key) {
+            case GDK_KEY_Shift_L:
+            case GDK_KEY_Shift_R: mask |= GDK_SHIFT_MASK; break;
+            case GDK_KEY_Control_L:
+            case GDK_KEY_Control_R: mask |= GDK_CONTROL_MASK; break;
+            case GDK_KEY_Alt_L:
+            case GDK_KEY_Alt_R: mask |= GDK_MOD1_MASK; break;
+            default: break;
+        }
+    }
+    return mask;
 }
 
 void GtkToolkit::EndProcess() { _exit(0); }

@@ -49,6 +49,10 @@ public:
     float TwipsPerPixelX() override { return twipsPerPixel_; }
     float TwipsPerPixelY() override { return twipsPerPixel_; }
     NumberFormat UserNumberFormat() override;
+    // Refused in a Wayland session, where no X11 program can lock the
+    // screen, and when the keyboard and pointer cannot be grabbed within a
+    // second (another program holds them).
+    bool BeginLock() override;
     HookHandle InstallKeyboardFilter(KeyFilterFn filter) override;
     bool RemoveKeyboardFilter(HookHandle handle) override;
     void EndProcess() override;
@@ -72,14 +76,47 @@ public:
     // The key filter while one is installed: every key event of the program
     // passes it first.
     KeyFilterFn keyFilter() const { return keyFilter_; }
+    // A key the filter discarded went down or up; the modifiers of the keys
+    // it discarded that are still held.
+    void Discarded(guint keyval, bool down);
+    guint DiscardedModifiers() const;
+
+    // ---- the lock ----
+    // From BeginLock to the end of the process: the program's windows are
+    // unmanaged, and the keyboard and pointer are the program's.
+    bool locked() const { return locked_; }
+    // Puts the windows of the topmost band in order (the message box, the
+    // windows on top, the curtains right below them) above every other
+    // window on the screen, and gives the keyboard to the front one. Done at
+    // once when another window is mapped or moved in the stacking order.
+    void Restack();
+    // The grab follows the front window of the program; a grab lost (to a
+    // menu of the program's, say) is taken back.
+    void KeepGrab();
+    // Before a window of the program leaves the screen: the grab goes on to
+    // another window first, so that it is never without one.
+    void MoveGrabFrom(const FormWindow* leaving);
+    // Whether the window belongs to the program (its forms, their curtains,
+    // a message box).
+    bool OwnsXWindow(unsigned long xid) const;
+    // The X server's grab on the pointer held the button: how many tries a
+    // grab gets, a few milliseconds apart, before a lock is refused.
+    int grabTries = 20;
 
 private:
     float twipsPerPixel_ = 15.0f;
     std::vector<FormWindow*> forms_;
     GtkWidget* messageBox_ = nullptr;
     KeyFilterFn keyFilter_ = nullptr;
+    std::vector<guint> discardedHeld_;
     HookHandle nextHook_ = 1;
     bool running_ = false;
+    bool locked_ = false;
+    bool inRestack_ = false;
+    GdkWindow* grabbedOn_ = nullptr;
+    bool Grab(GdkWindow* window);
+    GdkWindow* FrontWindow() const;
+    GdkWindow* GrabTarget(const FormWindow* leaving) const;
 };
 
 // The folder where the settings store lives by default:

@@ -84,6 +84,8 @@ public:
     float TwipsPerPixelX() override;
     float TwipsPerPixelY() override;
     NumberFormat UserNumberFormat() override;
+    // The lock's own windows and the keyboard filter hold it.
+    bool BeginLock() override { return true; }
     HookHandle InstallKeyboardFilter(KeyFilterFn filter) override;
     bool RemoveKeyboardFilter(HookHandle handle) override;
     void EndProcess() override;
