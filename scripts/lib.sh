@@ -23,8 +23,9 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ googletest libbenchmark-dev zlib1g-dev g++-mingw-w64-x86-64-posix
                 binutils-mingw-w64-x86-64)
-# GTK 3 and XTEST, for quorvel-lock (the linux preset) and its tests.
-GTK_PACKAGES=(libgtk-3-dev libxtst-dev)
+# GTK 3 and XTEST, for quorvel-lock (the linux preset); a private bus with a
+# stand-in logind, for its power page tests.
+GTK_PACKAGES=(libgtk-3-dev libxtst-dev python3-dbusmock dbus-daemon dbus-bin)
 # clang with its sanitizer and libFuzzer runtimes, for scripts/fuzz.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei python3 python3-pil libxtst6)

@@ -100,6 +100,7 @@ class World:
 
     name = "world"
     monitors = [(0, 0, WIDTH, HEIGHT)]
+    wine = True  # a Wine prefix of its own; the native program needs none
 
     def __init__(self, artifacts):
         self.artifacts = artifacts
@@ -119,6 +120,8 @@ class World:
         else:
             raise AssertionError(f"{self.name}: no X server started on :{FIRST_DISPLAY} and up")
         self.start_desktop()
+        if not self.wine:
+            return
         base = prepared_prefix()
         prefix = os.path.join(self.folder, "prefix")
         subprocess.run(["cp", "-a", base, prefix], check=True)

@@ -674,12 +674,37 @@ void FormWindow::MakeUnmanaged() {
     unmanaged_ = true;
     // X takes the attribute at the next map: a shown window is mapped again.
     const bool shown = gtk_widget_get_visible(window_);
-    if (shown) gtk_widget_hide(window_);
+    if (shown) {
+        gtk_widget_hide(window_);
+        WaitUntilWithdrawn();
+    }
     gtk_widget_realize(window_);
     gdk_window_set_override_redirect(gtk_widget_get_window(window_), TRUE);
     if (shown) {
         gtk_widget_show(window_);
         gdk_window_move_resize(gtk_widget_get_window(window_), x_, y_, std::max(width_, 1), std::max(height_, 1));
+    }
+}
+
+void FormWindow::WaitUntilWithdrawn() {
+    // A window manager gives a window it managed back to the root window when
+    // the window is withdrawn; mapped again before that, it would come back
+    // inside the manager's frame. A second is more than any manager takes.
+    GdkWindow* window = gtk_widget_get_window(window_);
+    if (!window) return;
+    Display* display = GDK_WINDOW_XDISPLAY(window);
+    const ::Window xid = gdk_x11_window_get_xid(window);
+    const gint64 end = g_get_monotonic_time() + 1'000'000;
+    while (g_get_monotonic_time() < end) {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        gdk_x11_display_error_trap_push(gdk_window_get_display(window));
+        const Status ok = XQueryTree(display, xid, &root, &parent, &children, &count);
+        gdk_x11_display_error_trap_pop_ignored(gdk_window_get_display(window));
+        if (children) XFree(children);
+        if (!ok || parent == root) return;
+        while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+        g_usleep(2'000);
     }
 }
 

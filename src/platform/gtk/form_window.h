@@ -185,6 +185,7 @@ private:
     // The screen beneath a translucent window, as it was when the window
     // came: with no compositing manager, the window blends itself with it.
     void TakeUnderneath();
+    void WaitUntilWithdrawn();
     void ShowCurtains();
     void HideCurtains();
     void DestroyCurtains();

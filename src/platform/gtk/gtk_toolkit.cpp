@@ -207,30 +207,35 @@ bool GtkToolkit::RequestPower(PowerRequest request) {
         TellPowerRefused(*this, request);
         return false;
     }
-    // The session ends through the session's own object, found by this
-    // process; the machine through the manager. Neither asks the user.
+    // The machine through the manager, without asking the user; the session
+    // by its id (the desktop's XDG_SESSION_ID), else through the session
+    // object of this process.
     std::string object = "/org/freedesktop/login1";
     const char* interface = "org.freedesktop.login1.Manager";
     const char* method = request == PowerRequest::Shutdown ? "PowerOff" : "Reboot";
-    GVariant* parameters = g_variant_new("(b)", FALSE);
-    if (request == PowerRequest::LogOff) {
-        GVariant* session =
+    GVariant* parameters = nullptr;
+    const char* session = g_getenv("XDG_SESSION_ID");
+    if (request != PowerRequest::LogOff) {
+        parameters = g_variant_new("(b)", FALSE);
+    } else if (session && *session) {
+        method = "TerminateSession";
+        parameters = g_variant_new("(s)", session);
+    } else {
+        GVariant* found =
             g_dbus_connection_call_sync(bus, kLogind, object.c_str(), interface, "GetSessionByPID",
                                         g_variant_new("(u)", static_cast<guint32>(getpid())), G_VARIANT_TYPE("(o)"),
                                         G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
-        g_variant_unref(g_variant_ref_sink(parameters));
-        if (!session) {
+        if (!found) {
             g_object_unref(bus);
             TellPowerRefused(*this, request);
             return false;
         }
         const gchar* path = nullptr;
-        g_variant_get(session, "(&o)", &path);
+        g_variant_get(found, "(&o)", &path);
         object = path;
-        g_variant_unref(session);
+        g_variant_unref(found);
         interface = "org.freedesktop.login1.Session";
         method = "Terminate";
-        parameters = nullptr;
     }
     g_dbus_connection_call(bus, kLogind, object.c_str(), interface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE,
                            -1, nullptr, &PowerCallDone, new PowerCall{this, request});
@@ -403,12 +408,15 @@ void GtkToolkit::Restack() {
     }
     if (!order.empty()) {
         Display* x = XDisplayOf(gdk_get_default_root_window());
+        // A window may be going at this moment: what fails is left.
+        GdkDisplay* display = gdk_display_get_default();
+        gdk_x11_display_error_trap_push(display);
         XRaiseWindow(x, order.front());
         if (order.size() > 1) XRestackWindows(x, order.data(), static_cast<int>(order.size()));
         // The keyboard goes to the front window of the program.
         if (GdkWindow* front = FrontWindow())
             XSetInputFocus(x, gdk_x11_window_get_xid(front), RevertToParent, CurrentTime);
-        XFlush(x);
+        gdk_x11_display_error_trap_pop_ignored(display);
     }
     KeepGrab();
     inRestack_ = false;
