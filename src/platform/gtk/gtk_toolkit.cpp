@@ -38,7 +38,8 @@ std::filesystem::path DefaultStoreFolder() { return std::filesystem::path(g_get_
 GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
     // The screen's resolution as GTK lays text out with it: 1440 twips to the
     // inch.
-    const double dpi = gdk_screen_get_resolution(gdk_screen_get_default());
+    GdkScreen* screen = gdk_screen_get_default();
+    const double dpi = screen ? gdk_screen_get_resolution(screen) : -1;
     if (dpi > 0) twipsPerPixel_ = static_cast<float>(1440.0 / dpi);
 }
 

@@ -1,0 +1,137 @@
+// The GTK backend's own edges: pictures that are not pictures, a settings
+// store that cannot be written or holds garbage, and the keys the lock's
+// filter sees.
+#include <gdk/gdkkeysyms.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "lock/keyboard_filter.h"
+#include "platform/gtk/gtk_toolkit.h"
+#include "platform/gtk/pictures.h"
+
+namespace quorvel::gtk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Folder {
+public:
+    Folder() : path_(fs::temp_directory_path() / ("quorvel-gtk-" + std::to_string(getpid()))) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Folder() {
+        std::error_code unused;
+        fs::permissions(path_, fs::perms::owner_all, unused);
+        fs::remove_all(path_, unused);
+    }
+    fs::path operator/(const char* name) const { return path_ / name; }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// A PNG whose header claims the given size and holds nothing else.
+std::string PngHeaderOnly(uint32_t width, uint32_t height) {
+    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>((v >> shift) & 0xFF);
+    png += std::string("\x08\x02\0\0\0", 5);
+    png += std::string(4, '\0');  // a wrong checksum, as a broken file has
+    return png;
+}
+
+TEST(GtkPictures, WhatIsNoPictureIsRefusedWithoutWaitingAndAPictureComesAtItsUse) {
+    Folder folder;
+    Write(folder / "text.jpg", "not a picture at all");
+    Write(folder / "huge.png", PngHeaderOnly(65535, 65535));
+    Write(folder / "cut.png", PngHeaderOnly(4, 4).substr(0, 20));
+    ASSERT_EQ(mkfifo((folder / "pipe.png").c_str(), 0600), 0);  // reading it would never end
+    for (const fs::path& bad : {folder / "missing.png", folder.path(), fs::path("/dev/zero"), folder / "text.jpg",
+                                folder / "huge.png", folder / "cut.png", folder / "pipe.png"})
+        EXPECT_FALSE(DecodePictureFile(bad.string())) << bad;
+
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 400, 200);
+    gdk_pixbuf_fill(pixbuf, 0x3366CCFF);
+    ASSERT_TRUE(gdk_pixbuf_save(pixbuf, (folder / "wide.png").c_str(), "png", nullptr, nullptr));
+    g_object_unref(pixbuf);
+    struct Case {
+        PictureUse use;
+        int width, height;
+    };
+    for (const Case& c : {Case{{}, 400, 200}, Case{PictureUse::FitWithin(100, 100), 100, 50},
+                          Case{PictureUse::FitWithin(800, 800), 400, 200}, Case{PictureUse::TopLeft(50, 60), 50, 60}}) {
+        const auto picture = DecodePictureFile((folder / "wide.png").string(), c.use);
+        ASSERT_TRUE(picture && *picture);
+        EXPECT_EQ((*picture)->width, c.width);
+        EXPECT_EQ((*picture)->height, c.height);
+        EXPECT_EQ((*picture)->At(0, 0), 0xFF3366CCu);
+    }
+}
+
+TEST(GtkStore, KeepsAnyTextAndAGarbledFileOrABlockedFolderLosesOrBreaksNothing) {
+    Folder folder;
+    GtkToolkit toolkit;
+    toolkit.storeFolder = folder / "store";
+    for (const std::u16string& text :
+         {std::u16string(u"  密码 with ; # = [x]\n\tend  "), std::u16string(100000, u'x'), std::u16string()}) {
+        toolkit.StoreSave(u"text1", u"APP", u"TEXT", text);
+        EXPECT_EQ(toolkit.StoreLoad(u"text1", u"APP", u"TEXT", u"fallback"), text);
+    }
+    // A name is never a path: it stays in the store's folder.
+    toolkit.StoreSave(u"../escape", u"APP", u"TEXT", u"inside");
+    EXPECT_FALSE(fs::exists(folder / "escape.ini"));
+    EXPECT_EQ(toolkit.StoreLoad(u"../escape", u"APP", u"TEXT", u""), u"inside");
+
+    // Garbage where a key file should be: the default, and the next save
+    // writes a good file over it.
+    Write(folder / "store" / "text2.ini", std::string("\0\xff\xfe[[[\n=\n", 10));
+    EXPECT_EQ(toolkit.StoreLoad(u"text2", u"APP", u"TEXT", u"fallback"), u"fallback");
+    toolkit.StoreSave(u"text2", u"APP", u"TEXT", u"mended");
+    EXPECT_EQ(toolkit.StoreLoad(u"text2", u"APP", u"TEXT", u"fallback"), u"mended");
+
+    // A plain file where the folder should be: a save is lost without a
+    // word, a load gives the default.
+    Write(folder / "blocked", "a file");
+    toolkit.storeFolder = folder / "blocked" / "store";
+    toolkit.StoreSave(u"text2", u"APP", u"TEXT", u"lost");
+    EXPECT_EQ(toolkit.StoreLoad(u"text2", u"APP", u"TEXT", u"fallback"), u"fallback");
+}
+
+TEST(GtkStore, AReadOnlyStoreKeepsWhatItHolds) {
+    Folder folder;
+    GtkToolkit toolkit;
+    toolkit.storeFolder = folder / "store";
+    toolkit.StoreSave(u"text2", u"APP", u"TEXT", u"kept");
+    fs::permissions(folder / "store", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(folder / "store" / "text2.ini", fs::perms::owner_read);
+    if (access((folder / "store").c_str(), W_OK) == 0) GTEST_SKIP() << "this user writes even read-only files";
+    toolkit.StoreSave(u"text2", u"APP", u"TEXT", u"lost");
+    EXPECT_EQ(toolkit.StoreLoad(u"text2", u"APP", u"TEXT", u"fallback"), u"kept");
+}
+
+// The lock's filter sees the keys as the Windows hook does, left and right
+// apart: of the modifiers only the left Ctrl is one of its four codes.
+TEST(GtkKeys, TheFilterDiscardsTheLeftCtrlAndPassesEveryOtherKey) {
+    struct Case {
+        guint keyval;
+        uint32_t code;
+        bool discarded;
+    };
+    for (const Case& c : {Case{GDK_KEY_Control_L, 162, true}, Case{GDK_KEY_Control_R, 163, false},
+                          Case{GDK_KEY_Shift_L, 160, false}, Case{GDK_KEY_Alt_L, 164, false},
+                          Case{GDK_KEY_Tab, 9, false}, Case{GDK_KEY_a, 'A', false}, Case{GDK_KEY_F4, 115, false}}) {
+        EXPECT_EQ(VirtualKeyOf(c.keyval), c.code) << c.keyval;
+        EXPECT_EQ(FilterKeyEvent({VirtualKeyOf(c.keyval), true, false}), c.discarded) << c.keyval;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel::gtk
