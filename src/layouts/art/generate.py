@@ -1224,6 +1224,8 @@ def render_all():
     out["logo.jpg"] = jpeg_bytes(logo())
     images["logo.jpg"] = Image.open(io.BytesIO(out["logo.jpg"])).convert("RGB")
     out["quorvel.ico"] = program_icon()
+    # The same icon for X11 desktops (the window's icon, the menu entry).
+    out["icon_48.png"] = png_bytes(icon_image(48))
     out["hand.cur"] = hand_cursor()
     out[HELP_FILE] = help_file_bytes()
     small8 = eight_bit_preview(icon_image(16))

@@ -189,14 +189,20 @@ void StyleEntry(GtkWidget* entry, const layouts::FontSpec& font, Colour fore, Co
                std::to_string(static_cast<int>(c.g * 255 + 0.5)) + "," +
                std::to_string(static_cast<int>(c.b * 255 + 0.5)) + ")";
     };
-    gchar* family = g_strescape(U8(font.face).c_str(), nullptr);
+    // A CSS string: only its quote and backslash need escaping.
+    std::string family;
+    for (const char c : U8(font.face)) {
+        if (c == '"' || c == '\\') family += '\\';
+        family += c;
+    }
+    // The colours hold also while the window is not the active one: the
+    // desktop's theme would grey the text then.
     const std::string css =
-        "entry { min-height: 0; min-width: 0; padding: 0 2px; margin: 0; border: none; "
+        "entry, entry:backdrop { min-height: 0; min-width: 0; padding: 0 2px; margin: 0; border: none; "
         "border-radius: 0; box-shadow: none; outline: none; background: " +
         css_colour(b) + "; color: " + css_colour(f) + "; font-family: \"" + family +
         "\"; font-size: " + std::to_string(font.points) +
         "pt; font-weight: " + std::to_string(std::clamp(font.weight, 100, 900)) + "; }";
-    g_free(family);
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
     GtkStyleContext* context = gtk_widget_get_style_context(entry);

@@ -239,7 +239,6 @@ FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form)
     gtk_window_set_title(GTK_WINDOW(window_), U8(form.caption).c_str());
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), !form.showInTaskbar);
-    gtk_window_set_icon_name(GTK_WINDOW(window_), "quorvel-lock");
     const float tpp = Tpp();
     width_ = ToPixels(form.clientWidth, tpp);
     height_ = ToPixels(form.clientHeight, tpp);
@@ -857,8 +856,9 @@ void FormWindow::BeginCaptionDrag() {
 void FormTimer::SetEnabled(bool enabled) {
     if (enabled == (source_ != 0)) return;  // enabling a running timer changes nothing
     if (enabled) {
-        // As on the Windows desktop the program was designed for, a timer
-        // ticks at most every 10 ms: the pages slide at the designed pace,
+        // As on the Windows desktop the program was designed for, whose
+        // timers tick with the system clock (64 times a second), a timer
+        // ticks at most every 16 ms: the pages slide at the designed pace,
         // and a lock's keep-on-top tick costs next to nothing.
         source_ = g_timeout_add(static_cast<guint>(std::max(interval_, kShortestTickMs)), &FormTimer::Ticked, this);
     } else {

@@ -227,7 +227,7 @@ private:
     std::vector<std::pair<int, GtkWidget*>> tabOrder_;
 };
 
-inline constexpr int kShortestTickMs = 10;
+inline constexpr int kShortestTickMs = 16;
 
 // A GLib timeout of a form.
 class FormTimer : public Timer {

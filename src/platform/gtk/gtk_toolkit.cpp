@@ -41,6 +41,11 @@ GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
     GdkScreen* screen = gdk_screen_get_default();
     const double dpi = screen ? gdk_screen_get_resolution(screen) : -1;
     if (dpi > 0) twipsPerPixel_ = static_cast<float>(1440.0 / dpi);
+    // The program's icon, built in like the rest of its art.
+    if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource("/quorvel/art/icon_48.png", nullptr)) {
+        gtk_window_set_default_icon(icon);
+        g_object_unref(icon);
+    }
 }
 
 GtkToolkit::~GtkToolkit() = default;
@@ -80,7 +85,12 @@ void GtkToolkit::MsgBox(std::u16string_view prompt, MsgBoxStyle style, std::u16s
     messageBox_ = box;
     if (locked_) {
         // Above the lock, out of the window manager's reach like the lock's
-        // own windows, and with the keyboard.
+        // own windows, and with the keyboard. No manager draws its title
+        // bar: the box draws its own.
+        GtkWidget* bar = gtk_header_bar_new();
+        gtk_header_bar_set_title(GTK_HEADER_BAR(bar), U8(title).c_str());
+        gtk_widget_show(bar);
+        gtk_window_set_titlebar(GTK_WINDOW(box), bar);
         gtk_widget_realize(box);
         gdk_window_set_override_redirect(gtk_widget_get_window(box), TRUE);
         g_signal_connect(box, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, GtkToolkit* self) -> gboolean {
