@@ -422,8 +422,10 @@ void GtkToolkit::Restack() {
         // A window may be going at this moment: what fails is left.
         GdkDisplay* display = gdk_display_get_default();
         gdk_x11_display_error_trap_push(display);
-        XRaiseWindow(x, order.front());
-        if (order.size() > 1) XRestackWindows(x, order.data(), static_cast<int>(order.size()));
+        // Each raised on its own, the bottom one first: a window that is not
+        // (or no longer) a child of the root window fails alone, where one
+        // request for the whole order would fail for all of them.
+        for (auto it = order.rbegin(); it != order.rend(); ++it) XRaiseWindow(x, *it);
         // The keyboard goes to the front window of the program.
         if (GdkWindow* front = FrontWindow())
             XSetInputFocus(x, gdk_x11_window_get_xid(front), RevertToParent, CurrentTime);
