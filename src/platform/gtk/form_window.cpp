@@ -232,7 +232,7 @@ GdkRectangle DrawnControl::Rect() const {
 
 // ---- the form ----
 
-FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form)
+FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form, bool ahead)
     : Container(*this, form.picture, form.backColor), toolkit_(toolkit), spec_(form) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_set_data(G_OBJECT(window_), kFormKey, this);
@@ -301,8 +301,15 @@ FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form)
     g_signal_connect(window_, "key-release-event", G_CALLBACK(key), this);
 
     BuildControls();
+    if (ahead) {
+        gtk_widget_realize(window_);
+        MakeCurtains();
+        return;
+    }
     toolkit.FormCreated(this);
 }
+
+void FormWindow::HandOver() { toolkit_.FormCreated(this); }
 
 FormWindow::~FormWindow() {
     // The controls go first: none of them touches its widget once the window
@@ -311,7 +318,6 @@ FormWindow::~FormWindow() {
     controls_.clear();
     if (monitorsHandler_) g_signal_handler_disconnect(gdk_screen_get_default(), monitorsHandler_);
     DestroyCurtains();
-    if (underneath_) g_object_unref(underneath_);
     g_object_set_data(G_OBJECT(window_), kFormKey, nullptr);
     gtk_widget_destroy(window_);
     toolkit_.FormDestroyed(this);
@@ -535,10 +541,16 @@ void FormWindow::Show() {
     const bool moved = toolkit_.activeForm != this;
     if (toolkit_.locked()) MakeUnmanaged();
     if (unmanaged_) {
-        if (layered_ && !Composited() && !gtk_widget_get_visible(window_)) TakeUnderneath();
         gtk_widget_show(window_);
         ShowCurtains();
         toolkit_.Restack();
+        if (spec_.coversEveryMonitor && !(layered_ && opacity_ < 255)) {
+            FillNow(window_, backColor_);
+            for (GtkWidget* curtain : curtains_) FillNow(curtain, backColor_);
+        }
+        // To the X server now, not when the rest of the event that showed it
+        // has run (saving the settings, say): the screen is covered at once.
+        gdk_display_flush(gtk_widget_get_display(window_));
     } else {
         gtk_widget_show(window_);
         gtk_window_present(GTK_WINDOW(window_));
@@ -685,6 +697,26 @@ void FormWindow::MakeUnmanaged() {
     }
 }
 
+void FormWindow::FillNow(GtkWidget* window, Colour colour) {
+    // The curtain's colour straight from the X server, the moment it is
+    // mapped: the screen is covered without waiting for GTK's next frame,
+    // which then draws the same and the picture over it.
+    GdkWindow* gdk = gtk_widget_get_window(window);
+    if (!gdk) return;
+    Visual* visual = GDK_VISUAL_XVISUAL(gdk_window_get_visual(gdk));
+    if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) return;
+    const Rgba c = ToRgba(colour, kSysWindowBackground);
+    const auto byte = [](double v) { return static_cast<unsigned long>(v * 255 + 0.5); };
+    Display* x = GDK_WINDOW_XDISPLAY(gdk);
+    const ::Window xid = gdk_x11_window_get_xid(gdk);
+    XGCValues values{};
+    values.foreground = byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+    GC gc = XCreateGC(x, xid, GCForeground, &values);
+    XFillRectangle(x, xid, gc, 0, 0, static_cast<unsigned>(gdk_window_get_width(gdk)),
+                   static_cast<unsigned>(gdk_window_get_height(gdk)));
+    XFreeGC(x, gc);
+}
+
 void FormWindow::WaitUntilWithdrawn() {
     // A window manager gives a window it managed back to the root window when
     // the window is withdrawn; mapped again before that, it would come back
@@ -732,27 +764,13 @@ const Bitmap* FormWindow::StretchedPicture() const {
     return nullptr;
 }
 
-void FormWindow::TakeUnderneath() {
-    GdkWindow* root = gdk_get_default_root_window();
-    if (underneath_) g_object_unref(underneath_);
-    underneath_ = gdk_pixbuf_get_from_window(root, x_, y_, std::max(width_, 1), std::max(height_, 1));
-    for (GdkPixbuf* pixbuf : curtainUnderneath_)
-        if (pixbuf) g_object_unref(pixbuf);
-    curtainUnderneath_.clear();
-    for (GtkWidget* curtain : curtains_) {
-        int x = 0, y = 0, w = 0, h = 0;
-        gtk_window_get_position(GTK_WINDOW(curtain), &x, &y);
-        gtk_window_get_default_size(GTK_WINDOW(curtain), &w, &h);
-        curtainUnderneath_.push_back(gdk_pixbuf_get_from_window(root, x, y, std::max(w, 1), std::max(h, 1)));
-    }
-}
-
 gboolean FormWindow::BeginBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
     // With no compositing manager, a translucent window is the screen that
     // was beneath it with the window's own pixels laid over at its opacity.
-    if (self->layered_ && self->opacity_ < 255 && self->underneath_ && !self->Composited()) {
+    cairo_surface_t* beneath = self->toolkit_.ScreenBeneath();
+    if (self->layered_ && self->opacity_ < 255 && beneath && !self->Composited()) {
         cairo_save(cr);
-        gdk_cairo_set_source_pixbuf(cr, self->underneath_, 0, 0);
+        cairo_set_source_surface(cr, beneath, -self->x_, -self->y_);
         cairo_paint(cr);
         cairo_push_group(cr);
         self->blending_ = true;
@@ -761,6 +779,18 @@ gboolean FormWindow::BeginBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
 }
 
 gboolean FormWindow::EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
+    if (!self->firstPainted_) {
+        // The first frame is on its way to the screen: what is made ahead is
+        // made once it is there and the program idles.
+        self->firstPainted_ = true;
+        g_idle_add_full(
+            G_PRIORITY_LOW,
+            +[](gpointer toolkit) -> gboolean {
+                static_cast<GtkToolkit*>(toolkit)->FirstPaintDone();
+                return G_SOURCE_REMOVE;
+            },
+            &self->toolkit_, nullptr);
+    }
     if (!self->blending_) return FALSE;
     self->blending_ = false;
     cairo_pop_group_to_source(cr);
@@ -771,12 +801,12 @@ gboolean FormWindow::EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
 
 gboolean FormWindow::DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* self) {
     const int w = gtk_widget_get_allocated_width(curtain), h = gtk_widget_get_allocated_height(curtain);
-    const auto at = std::find(self->curtains_.begin(), self->curtains_.end(), curtain);
-    const size_t index = static_cast<size_t>(at - self->curtains_.begin());
-    GdkPixbuf* under = index < self->curtainUnderneath_.size() ? self->curtainUnderneath_[index] : nullptr;
-    const bool blend = self->layered_ && self->opacity_ < 255 && under && !self->Composited();
+    cairo_surface_t* beneath = self->toolkit_.ScreenBeneath();
+    const bool blend = self->layered_ && self->opacity_ < 255 && beneath && !self->Composited();
     if (blend) {
-        gdk_cairo_set_source_pixbuf(cr, under, 0, 0);
+        int x = 0, y = 0;
+        gtk_window_get_position(GTK_WINDOW(curtain), &x, &y);
+        cairo_set_source_surface(cr, beneath, -x, -y);
         cairo_paint(cr);
         cairo_push_group(cr);
     }
@@ -792,6 +822,11 @@ gboolean FormWindow::DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* se
 }
 
 void FormWindow::ShowCurtains() {
+    MakeCurtains();
+    for (GtkWidget* curtain : curtains_) gtk_widget_show(curtain);
+}
+
+void FormWindow::MakeCurtains() {
     if (!spec_.coversEveryMonitor) return;
     if (curtains_.empty()) {
         GdkDisplay* display = gdk_display_get_default();
@@ -810,11 +845,10 @@ void FormWindow::ShowCurtains() {
             gtk_widget_set_size_request(curtain, r.width, r.height);
             g_signal_connect(curtain, "draw", G_CALLBACK(&FormWindow::DrawCurtain), this);
             if (layered_ && Composited()) gtk_widget_set_opacity(curtain, opacity_ / 255.0);
+            gtk_widget_realize(curtain);
             curtains_.push_back(curtain);
         }
-        if (layered_ && !Composited()) TakeUnderneath();
     }
-    for (GtkWidget* curtain : curtains_) gtk_widget_show(curtain);
 }
 
 void FormWindow::HideCurtains() {
@@ -824,9 +858,6 @@ void FormWindow::HideCurtains() {
 void FormWindow::DestroyCurtains() {
     for (GtkWidget* curtain : curtains_) gtk_widget_destroy(curtain);
     curtains_.clear();
-    for (GdkPixbuf* pixbuf : curtainUnderneath_)
-        if (pixbuf) g_object_unref(pixbuf);
-    curtainUnderneath_.clear();
 }
 
 void FormWindow::MonitorsChanged() {

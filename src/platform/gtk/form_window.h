@@ -110,7 +110,10 @@ class FormTimer;
 
 class FormWindow : public Window, public Container {
 public:
-    FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form);
+    // Made ahead (GtkToolkit::MakeAhead), the window is realized and not yet
+    // one of the program's windows until HandOver.
+    FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form, bool ahead = false);
+    void HandOver();
     ~FormWindow() override;
 
     const layouts::FormSpec& Layout() const { return spec_; }
@@ -182,11 +185,10 @@ private:
     void OnStateChanged(GdkWindowState state);
     bool OnDelete();
     void Place(int x, int y, int width, int height);
-    // The screen beneath a translucent window, as it was when the window
-    // came: with no compositing manager, the window blends itself with it.
-    void TakeUnderneath();
+    static void FillNow(GtkWidget* window, Colour colour);
     void WaitUntilWithdrawn();
     void ShowCurtains();
+    void MakeCurtains();
     void HideCurtains();
     void DestroyCurtains();
     bool Composited() const;
@@ -205,6 +207,7 @@ private:
     bool placing_ = false;
     bool placedOnce_ = false;
     bool blending_ = false;
+    bool firstPainted_ = false;
     gint64 placedAt_ = 0;
     static constexpr gint64 kPlacingUs = 500'000;
     WindowState state_ = WindowState::Normal;
@@ -214,8 +217,6 @@ private:
     const FormWindow* below_ = nullptr;
     bool unmanaged_ = false;
     std::vector<GtkWidget*> curtains_;
-    GdkPixbuf* underneath_ = nullptr;  // the window's own rectangle
-    std::vector<GdkPixbuf*> curtainUnderneath_;
     gulong monitorsHandler_ = 0;
     bool destroyed_ = false;
     bool inShow_ = false;

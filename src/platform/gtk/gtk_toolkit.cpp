@@ -1,6 +1,7 @@
 #include "platform/gtk/gtk_toolkit.h"
 
 #include <X11/Xlib.h>
+#include <cairo-xlib.h>
 #include <gdk/gdkkeysyms.h>
 #include <gdk/gdkx.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <utility>
 
 #include "base/text.h"
 #include "platform/gtk/form_window.h"
@@ -48,10 +50,55 @@ GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
     }
 }
 
-GtkToolkit::~GtkToolkit() = default;
+GtkToolkit::~GtkToolkit() {
+    if (!screenBeneath_) return;
+    const Pixmap pixmap = cairo_xlib_surface_get_drawable(screenBeneath_);
+    Display* display = cairo_xlib_surface_get_display(screenBeneath_);
+    cairo_surface_destroy(screenBeneath_);
+    XFreePixmap(display, pixmap);
+}
+
+void GtkToolkit::KeepScreenBeneath() {
+    GdkScreen* screen = gdk_screen_get_default();
+    if (screenBeneath_ || gdk_screen_is_composited(screen)) return;
+    // Copied within the X server: nothing travels, and it takes no time
+    // from the lock.
+    Display* x = GDK_SCREEN_XDISPLAY(screen);
+    const int number = GDK_SCREEN_XNUMBER(screen);
+    const ::Window root = RootWindow(x, number);
+    const int width = DisplayWidth(x, number), height = DisplayHeight(x, number);
+    const Pixmap pixmap = XCreatePixmap(x, root, width, height, DefaultDepth(x, number));
+    XGCValues values{};
+    values.subwindow_mode = IncludeInferiors;
+    GC gc = XCreateGC(x, root, GCSubwindowMode, &values);
+    XCopyArea(x, root, pixmap, gc, 0, 0, width, height, 0, 0);
+    XFreeGC(x, gc);
+    screenBeneath_ = cairo_xlib_surface_create(x, pixmap, DefaultVisual(x, number), width, height);
+}
 
 std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {
+    const auto ahead = std::find_if(madeAhead_.begin(), madeAhead_.end(),
+                                    [&form](const auto& window) { return &window->Layout() == &form; });
+    if (ahead != madeAhead_.end()) {
+        std::unique_ptr<FormWindow> window = std::move(*ahead);
+        madeAhead_.erase(ahead);
+        window->HandOver();
+        return window;
+    }
     return std::make_unique<FormWindow>(*this, form);
+}
+
+void GtkToolkit::MakeAhead(const layouts::FormSpec& form) { toMakeAhead_.push_back(&form); }
+
+void GtkToolkit::FirstPaintDone() {
+    for (const layouts::FormSpec* form : std::exchange(toMakeAhead_, {})) {
+        try {
+            madeAhead_.push_back(std::make_unique<FormWindow>(*this, *form, true));
+        } catch (const std::exception& e) {
+            // Made when it is asked for, then.
+            ReportFault("making a window ahead", e.what());
+        }
+    }
 }
 
 void GtkToolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }
@@ -324,6 +371,7 @@ bool GtkToolkit::BeginLock() {
         return false;
     }
     locked_ = true;
+    KeepScreenBeneath();
     GdkWindow* root = gdk_get_default_root_window();
     gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_SUBSTRUCTURE_MASK));
     gdk_window_add_filter(root, &RootEvent, this);

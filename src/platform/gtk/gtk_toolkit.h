@@ -60,6 +60,14 @@ public:
     // Runs the main loop until the last window is gone; returns the exit code.
     int Run();
 
+    // The window of this layout is made hidden, with its X window, once the
+    // first window has been painted; CreateForm hands it over then. Nothing of
+    // it is seen before: the lock covers the screen sooner when locking only
+    // has to show its window.
+    void MakeAhead(const layouts::FormSpec& form);
+    // A window's first frame is on the screen.
+    void FirstPaintDone();
+
     // The folder of the settings store's key files; the store's files are
     // "<application>.ini" in it.
     std::filesystem::path storeFolder;
@@ -96,6 +104,9 @@ public:
     // Before a window of the program leaves the screen: the grab goes on to
     // another window first, so that it is never without one.
     void MoveGrabFrom(const FormWindow* leaving);
+    // The screen as it was when the lock began, where no compositing manager
+    // blends translucent windows: a translucent curtain lays itself over it.
+    cairo_surface_t* ScreenBeneath() const { return screenBeneath_; }
     // Whether the window belongs to the program (its forms, their curtains,
     // a message box).
     bool OwnsXWindow(unsigned long xid) const;
@@ -111,9 +122,13 @@ private:
     std::vector<guint> discardedHeld_;
     HookHandle nextHook_ = 1;
     bool running_ = false;
+    std::vector<const layouts::FormSpec*> toMakeAhead_;
+    std::vector<std::unique_ptr<FormWindow>> madeAhead_;
     bool locked_ = false;
     bool inRestack_ = false;
     GdkWindow* grabbedOn_ = nullptr;
+    cairo_surface_t* screenBeneath_ = nullptr;
+    void KeepScreenBeneath();
     bool Grab(GdkWindow* window);
     GdkWindow* FrontWindow() const;
     GdkWindow* GrabTarget(const FormWindow* leaving) const;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/program.h"
+#include "layouts/forms.h"
 #include "platform/gtk/gtk_toolkit.h"
 #include "platform/gtk/guard.h"
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     try {
         quorvel::gtk::GtkToolkit toolkit;
         quorvel::Program program(toolkit);
+        // Locking then only shows the lock window: the time from the click to
+        // a covered screen is what a user walking away depends on.
+        toolkit.MakeAhead(quorvel::layouts::kForm2);
         program.Start();
         code = toolkit.Run();
     } catch (const std::exception& e) {
