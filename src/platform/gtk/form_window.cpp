@@ -115,6 +115,14 @@ gboolean Container::Draw(cairo_t* cr) {
     // nothing there.
     cairo_rectangle(cr, 0, 0, gtk_widget_get_allocated_width(layout_), gtk_widget_get_allocated_height(layout_));
     cairo_clip(cr);
+    // With no compositing manager, a translucent window is the screen that
+    // was beneath it with the window's own pixels laid over at its opacity.
+    const bool blend = this == static_cast<Container*>(&form_) && form_.Translucent();
+    if (blend) {
+        cairo_set_source_surface(cr, form_.toolkit().ScreenBeneath(), -form_.PixelLeft(), -form_.PixelTop());
+        cairo_paint(cr);
+        cairo_push_group(cr);
+    }
     const Rgba back = ToRgba(backColor_, kSysWindowBackground);
     cairo_set_source_rgb(cr, back.r, back.g, back.b);
     cairo_paint(cr);
@@ -137,8 +145,14 @@ gboolean Container::Draw(cairo_t* cr) {
         cairo_rectangle(cr, x - 0.5, y - 0.5, w + 1, h + 1);
         cairo_stroke(cr);
     }
+    if (blend) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, form_.Opacity() / 255.0);
+    }
     return FALSE;
 }
+
+bool FormWindow::Translucent() const { return layered_ && opacity_ < 255 && toolkit_.ScreenBeneath() && !Composited(); }
 
 DrawnControl* Container::HitTest(double x, double y) const {
     for (DrawnControl* control : drawn_) {
@@ -277,8 +291,7 @@ FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form, bool 
                          return FALSE;
                      }),
                      this);
-    g_signal_connect(window_, "draw", G_CALLBACK(&FormWindow::BeginBlend), this);
-    g_signal_connect_after(window_, "draw", G_CALLBACK(&FormWindow::EndBlend), this);
+    g_signal_connect_after(window_, "draw", G_CALLBACK(&FormWindow::AfterDraw), this);
     if (form.coversEveryMonitor) {
         // Only ever shown during a lock: unmanaged from the start.
         MakeUnmanaged();
@@ -764,21 +777,7 @@ const Bitmap* FormWindow::StretchedPicture() const {
     return nullptr;
 }
 
-gboolean FormWindow::BeginBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
-    // With no compositing manager, a translucent window is the screen that
-    // was beneath it with the window's own pixels laid over at its opacity.
-    cairo_surface_t* beneath = self->toolkit_.ScreenBeneath();
-    if (self->layered_ && self->opacity_ < 255 && beneath && !self->Composited()) {
-        cairo_save(cr);
-        cairo_set_source_surface(cr, beneath, -self->x_, -self->y_);
-        cairo_paint(cr);
-        cairo_push_group(cr);
-        self->blending_ = true;
-    }
-    return FALSE;
-}
-
-gboolean FormWindow::EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
+gboolean FormWindow::AfterDraw(GtkWidget*, cairo_t*, FormWindow* self) {
     if (!self->firstPainted_) {
         // The first frame is on its way to the screen: what is made ahead is
         // made once it is there and the program idles.
@@ -791,22 +790,16 @@ gboolean FormWindow::EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self) {
             },
             &self->toolkit_, nullptr);
     }
-    if (!self->blending_) return FALSE;
-    self->blending_ = false;
-    cairo_pop_group_to_source(cr);
-    cairo_paint_with_alpha(cr, self->opacity_ / 255.0);
-    cairo_restore(cr);
     return FALSE;
 }
 
 gboolean FormWindow::DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* self) {
     const int w = gtk_widget_get_allocated_width(curtain), h = gtk_widget_get_allocated_height(curtain);
-    cairo_surface_t* beneath = self->toolkit_.ScreenBeneath();
-    const bool blend = self->layered_ && self->opacity_ < 255 && beneath && !self->Composited();
+    const bool blend = self->Translucent();
     if (blend) {
         int x = 0, y = 0;
         gtk_window_get_position(GTK_WINDOW(curtain), &x, &y);
-        cairo_set_source_surface(cr, beneath, -x, -y);
+        cairo_set_source_surface(cr, self->toolkit_.ScreenBeneath(), -x, -y);
         cairo_paint(cr);
         cairo_push_group(cr);
     }

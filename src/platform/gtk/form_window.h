@@ -156,6 +156,12 @@ public:
     // and sensitive with everything it lies in, inside the window, and not
     // covered by a page or another control of its stack.
     bool Reachable(GtkWidget* child) const;
+    // Drawn over the screen beneath at its opacity, where no compositing
+    // manager blends it; where on the screen, and how opaque.
+    bool Translucent() const;
+    int PixelLeft() const { return x_; }
+    int PixelTop() const { return y_; }
+    uint8_t Opacity() const { return opacity_; }
     // Called by the toolkit when the program's active form changes to this.
     void RaiseActivate();
     // A key of the window, before any widget sees it: Tab, and the keyboard
@@ -196,8 +202,7 @@ private:
     // any: what its curtains show too.
     const Bitmap* StretchedPicture() const;
     static gboolean DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* self);
-    static gboolean BeginBlend(GtkWidget*, cairo_t* cr, FormWindow* self);
-    static gboolean EndBlend(GtkWidget*, cairo_t* cr, FormWindow* self);
+    static gboolean AfterDraw(GtkWidget*, cairo_t* cr, FormWindow* self);
 
     GtkToolkit& toolkit_;
     const layouts::FormSpec& spec_;
@@ -206,7 +211,6 @@ private:
     // A place asked of the X server and not yet confirmed by it.
     bool placing_ = false;
     bool placedOnce_ = false;
-    bool blending_ = false;
     bool firstPainted_ = false;
     gint64 placedAt_ = 0;
     static constexpr gint64 kPlacingUs = 500'000;
