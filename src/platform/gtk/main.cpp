@@ -1,6 +1,7 @@
 // The program's one entry on an X11 desktop: create the setup window and
 // show it.
 #include <gtk/gtk.h>
+#include <malloc.h>
 
 #include <exception>
 
@@ -10,6 +11,10 @@
 #include "platform/gtk/guard.h"
 
 int main(int argc, char** argv) {
+    // Every large buffer (a decoded photo, a window's frame) goes back to the
+    // system when it is freed: by default the C library raises this bound
+    // after the first such buffer and keeps the next ones for itself.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     gtk_init(&argc, &argv);
     int code = 1;
     try {
