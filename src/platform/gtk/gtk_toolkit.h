@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "layouts/layout.h"
+#include "platform/made_ahead.h"
 #include "platform/toolkit.h"
 
 namespace quorvel::gtk {
@@ -122,8 +123,8 @@ private:
     std::vector<guint> discardedHeld_;
     HookHandle nextHook_ = 1;
     bool running_ = false;
-    std::vector<const layouts::FormSpec*> toMakeAhead_;
-    std::vector<std::unique_ptr<FormWindow>> madeAhead_;
+    // After forms_: a window made ahead and never handed over leaves none.
+    MadeAhead<FormWindow> madeAhead_;
     bool locked_ = false;
     bool inRestack_ = false;
     GdkWindow* grabbedOn_ = nullptr;

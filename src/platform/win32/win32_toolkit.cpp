@@ -91,28 +91,16 @@ Win32Toolkit::~Win32Toolkit() {
 }
 
 std::unique_ptr<Window> Win32Toolkit::CreateForm(const layouts::FormSpec& form) {
-    const auto ahead = std::find_if(madeAhead_.begin(), madeAhead_.end(),
-                                    [&form](const auto& window) { return &window->Layout() == &form; });
-    if (ahead != madeAhead_.end()) {
-        std::unique_ptr<FormWindow> window = std::move(*ahead);
-        madeAhead_.erase(ahead);
-        window->HandOver();
-        return window;
-    }
+    if (auto window = madeAhead_.Take(form)) return window;
     return std::make_unique<FormWindow>(*this, form);
 }
 
-void Win32Toolkit::MakeAhead(const layouts::FormSpec& form) { toMakeAhead_.push_back(&form); }
+void Win32Toolkit::MakeAhead(const layouts::FormSpec& form) { madeAhead_.Plan(form); }
 
 void Win32Toolkit::FirstPaintDone() {
-    for (const layouts::FormSpec* form : std::exchange(toMakeAhead_, {})) {
-        try {
-            madeAhead_.push_back(std::make_unique<FormWindow>(*this, *form, true));
-        } catch (const std::exception& e) {
-            // Made when it is asked for, then.
-            ReportFault("making a window ahead", e.what());
-        }
-    }
+    madeAhead_.MakePlanned(
+        [this](const layouts::FormSpec& form) { return std::make_unique<FormWindow>(*this, form, true); },
+        [](const char* where, const char* what) { ReportFault(where, what); });
 }
 
 void Win32Toolkit::FormCreated(FormWindow* form) { forms_.push_back(form); }

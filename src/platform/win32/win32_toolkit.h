@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "layouts/layout.h"
+#include "platform/made_ahead.h"
 #include "platform/toolkit.h"
 #include "platform/win32/curtains.h"
 #include "platform/win32/restack.h"
@@ -155,11 +156,10 @@ private:
         std::weak_ptr<const Bitmap> picture;
     };
     std::vector<ShownPicture> shownPictures_;
-    std::vector<const layouts::FormSpec*> toMakeAhead_;
     StackWatch stackWatch_;
     HWND stackMark_ = nullptr;
     // After forms_: a window made ahead and never handed over leaves none.
-    std::vector<std::unique_ptr<FormWindow>> madeAhead_;
+    MadeAhead<FormWindow> madeAhead_;
 };
 
 // Pixels from twips at the given twips per pixel, halves to even.
