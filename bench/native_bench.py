@@ -20,8 +20,9 @@ import sys
 import tempfile
 import time
 
+import wine_bench
 from wine_bench import (CAPTION, HIDE, LOCK, PARKED, REFERENCE_CAPTION, ROOT, SETTINGS, STACK, TEXT1, TEXT2, Display,
-                        close, cpu_seconds, fmt_list, median, mismatched_fraction, resident_kib)
+                        cpu_seconds, median, mismatched_fraction, resident_kib)
 
 
 def log(message):
@@ -84,120 +85,34 @@ class Session:
         time.sleep(0.3)
 
 
-class Bench:
+class Bench(wine_bench.Bench):
+    """The Windows bench's measurements of start-up and the time to cover,
+    with the native programs, each run with a settings store of its own."""
+
     def __init__(self, options):
         self.o = options
         self.screen = Display()
         self.scratch = tempfile.mkdtemp(prefix="quorvel-native-bench-")
         self.results = {}
+        self.values = {}
 
-    def config(self, values=None):
-        """A fresh settings store holding only the given entries."""
+    def settings(self, values):
+        """The entries the next program starts with, in a fresh store."""
+        self.values = values
+
+    def config(self):
         folder = tempfile.mkdtemp(dir=self.scratch)
         os.makedirs(os.path.join(folder, "quorvel"))
-        for application, text in (values or {}).items():
+        for application, text in self.values.items():
             with open(os.path.join(folder, "quorvel", f"{application}.ini"), "w", encoding="utf-8") as f:
                 f.write(f"[APP]\nTEXT={text}\n")
         return folder
 
-    def program(self, values=None):
-        return Session(self.screen, [self.o.exe], CAPTION, self.config(values))
+    def program(self):
+        return Session(self.screen, [self.o.exe], CAPTION, self.config())
 
     def reference(self, *arguments):
         return Session(self.screen, [self.o.reference, *arguments], REFERENCE_CAPTION, self.config())
-
-    def settled(self, make):
-        session = make()
-        try:
-            session.start()
-            time.sleep(2)
-            return session.screen.picture(*session.rect)
-        finally:
-            session.stop()
-
-    def startup(self, key="startup"):
-        log("start-up: process start to the window on the screen, fully painted")
-        expected = {"program": self.settled(self.program), "reference": self.settled(self.reference)}
-        times = {"program": [], "reference": []}
-        for _ in range(self.o.runs):
-            for name, make in (("reference", self.reference), ("program", self.program)):
-                session = make()
-                try:
-                    times[name].append(session.start(expected[name]))
-                finally:
-                    session.stop()
-        self.results[key] = times
-        log(f"  program   {fmt_list(times['program'], 's')}")
-        log(f"  reference {fmt_list(times['reference'], 's')}")
-
-    def cover_time(self, session, point, corners, expected, timeout=5.0):
-        released = session.click(point)
-        while True:
-            now = time.monotonic()
-            if all(close(self.screen.pixel(*c), e) for c, e in zip(corners, expected)):
-                return now - released
-            if now - released > timeout:
-                raise RuntimeError(f"the corners {corners} were not covered within {timeout} s")
-            time.sleep(0.001)
-
-    def cover(self, monitors, key):
-        """From the release of the click on "锁屏" (and on the reference's
-        window) to the curtain's colour in the four corners of every monitor."""
-        log(f"time to cover: {len(monitors)} monitor(s) {monitors}")
-        corners = [(x + dx, y + dy) for (x, y, w, h) in monitors for dx in (2, w - 3) for dy in (2, h - 3)]
-
-        def program_run(expected):
-            session = self.program()
-            try:
-                session.start()
-                time.sleep(1.0)
-                session.click(TEXT1)
-                session.type("bench")
-                session.click(TEXT2)
-                session.type("bench")
-                if expected is None:
-                    session.click(LOCK)
-                    time.sleep(2.0)
-                    return [self.screen.pixel(*c) for c in corners]
-                return self.cover_time(session, LOCK, corners, expected)
-            finally:
-                session.stop()
-
-        def reference_run(expected):
-            session = self.reference("--curtain")
-            try:
-                session.start()
-                time.sleep(1.0)
-                if expected is None:
-                    session.click((100, 100))
-                    time.sleep(2.0)
-                    return [self.screen.pixel(*c) for c in corners]
-                return self.cover_time(session, (100, 100), corners, expected)
-            finally:
-                session.stop()
-
-        expected = {"program": program_run(None), "reference": reference_run(None)}
-        bare = [self.screen.pixel(*c) for c in corners]
-        for name, colours in expected.items():
-            if any(close(b, e) for b, e in zip(bare, colours)):
-                raise RuntimeError(f"{name}: a corner shows the same colour covered and bare")
-        runs = {"program": [], "reference": []}
-        for _ in range(self.o.runs):
-            for name, run in (("reference", reference_run), ("program", program_run)):
-                runs[name].append(run(expected[name]))
-        self.results[key] = runs
-        log(f"  program   {fmt_list(runs['program'], 's')}")
-        log(f"  reference {fmt_list(runs['reference'], 's')}")
-
-    def four_k_picture(self):
-        path = os.path.join(self.scratch, "4k.jpg")
-        if not os.path.exists(path):
-            from PIL import Image
-            base = Image.linear_gradient("L").resize((3840, 2160))
-            noise = Image.effect_noise((3840, 2160), 40)
-            Image.merge("RGB", (base, noise, base.transpose(Image.Transpose.FLIP_LEFT_RIGHT))).save(
-                path, "JPEG", quality=90)
-        return path
 
     def cpu_over(self, pid, seconds):
         before = cpu_seconds(pid)
@@ -211,7 +126,8 @@ class Bench:
         runs = {key: [] for key in ("locked", "hidden", "peak", "reference", "reference_peak", "ticking")}
         for _ in range(self.o.runs):
             # The picture comes in through the settings page, as a user sets it.
-            session = self.program({"text4": "2580", "text5": picture})
+            self.settings({"text4": "2580", "text5": picture})
+            session = self.program()
             try:
                 session.start()
                 session.click(SETTINGS)
@@ -233,6 +149,7 @@ class Bench:
                 runs["peak"].append(resident_kib(session.pid))
             finally:
                 session.stop()
+            self.settings({})
             for key, arguments in (("reference", ()), ("ticking", ("--timer", "16"))):
                 session = self.reference(*arguments)
                 try:
