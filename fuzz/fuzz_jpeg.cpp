@@ -2,7 +2,8 @@
 // reads out of bounds or overflows; a picture whose size it reads decodes
 // (at the first byte's reduction) to exactly that size divided and rounded
 // up, or is refused the same way as a whole; scaling the result to any small
-// size gives that size.
+// size gives that size, and the same pixels as decoding it scaled band by
+// band.
 #include <algorithm>
 #include <cstdint>
 
@@ -45,5 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int width = 1 + data[1] % 7, height = 1 + data[0] % 5;
     const Bitmap scaled = jpeg::ScaleBilinear(*picture, width, height);
     QUORVEL_REQUIRE(scaled.width == width && scaled.height == height, "scaled to another size, " + detail);
+    const auto banded = jpeg::DecodeScaled(reader(), reduction, width, height);
+    QUORVEL_REQUIRE(banded && banded->pixels == scaled.pixels, "band by band unlike the whole, " + detail);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -18,6 +19,9 @@ constexpr uint8_t kZigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25,
 // picture behind the lock needs no more, and a forged header may not ask for
 // gigabytes.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 25;
+
+// Where the data ends early: as other decoders show what they could not read.
+constexpr uint32_t kGrey = 0xFF808080;
 
 // The data, a buffer at a time.
 class Input {
@@ -256,13 +260,14 @@ public:
 
     Size PictureSize() const { return {width_, height_}; }
 
-    std::optional<Bitmap> DecodeScan(int reduction) {
+    // The rows of the picture at 1/reduction, in bands of one MCU's height,
+    // top to bottom, each handed to the sink while the next is decoded.
+    // Data that ends or breaks inside the scan leaves the rest grey.
+    using BandFn = std::function<void(const uint32_t* rows, int top, int count)>;
+    bool DecodeScan(int reduction, const BandFn& sink) {
         const int n = 8 / reduction;
-        const int outWidth = (width_ + reduction - 1) / reduction;
-        const int outHeight = (height_ + reduction - 1) / reduction;
-        if (uint64_t{static_cast<uint32_t>(outWidth)} * static_cast<uint32_t>(outHeight) > kMaxPixels)
-            return std::nullopt;
-        Bitmap out(outWidth, outHeight, 0xFF808080);
+        const Size out = OutSize(reduction);
+        if (uint64_t{static_cast<uint32_t>(out.width)} * static_cast<uint32_t>(out.height) > kMaxPixels) return false;
 
         // One MCU is hMax x vMax blocks of the largest component (a single
         // component alone is one block).
@@ -286,11 +291,15 @@ public:
             c.samples.assign(static_cast<size_t>(h * c.nx) * (v * c.ny), 128);
         }
 
+        const int bandRows = vMax * n;
+        std::vector<uint32_t> band(static_cast<size_t>(out.width) * bandRows);
         Bits bits(in_, restartInterval_ > 0);
         std::array<int32_t, 64> coefficients{};
         int untilRestart = restartInterval_;
+        bool stopped = false;
         for (int my = 0; my < mcusY; ++my) {
-            for (int mx = 0; mx < mcusX; ++mx) {
+            std::fill(band.begin(), band.end(), kGrey);
+            for (int mx = 0; mx < mcusX && !stopped; ++mx) {
                 if (restartInterval_ > 0) {
                     if (untilRestart == 0) {
                         bits.Restart();
@@ -301,19 +310,28 @@ public:
                 }
                 for (Component& c : components_) {
                     const int h = single ? 1 : c.h, v = single ? 1 : c.v;
-                    for (int by = 0; by < v; ++by) {
-                        for (int bx = 0; bx < h; ++bx) {
-                            if (!DecodeBlock(bits, c, coefficients)) return out;  // damaged: what was read
-                            Transform(coefficients, c.nx, c.ny,
-                                      &c.samples[static_cast<size_t>(by * c.ny) * (h * c.nx) + bx * c.nx], h * c.nx);
+                    for (int by = 0; by < v && !stopped; ++by) {
+                        for (int bx = 0; bx < h && !stopped; ++bx) {
+                            stopped = !DecodeBlock(bits, c, coefficients);  // damaged: what was read
+                            if (!stopped)
+                                Transform(coefficients, c.nx, c.ny,
+                                          &c.samples[static_cast<size_t>(by * c.ny) * (h * c.nx) + bx * c.nx],
+                                          h * c.nx);
                         }
                     }
                 }
-                Emit(out, mx, my, n, hMax, vMax, single);
-                if (bits.Ended()) return out;  // the rest stays grey
+                if (stopped) break;
+                Emit(band.data(), out, mx, my, n, hMax, vMax, single);
+                stopped = bits.Ended();  // the rest stays grey
             }
+            const int top = my * bandRows;
+            sink(band.data(), top, std::min(bandRows, out.height - top));
         }
-        return out;
+        return true;
+    }
+
+    Size OutSize(int reduction) const {
+        return {(width_ + reduction - 1) / reduction, (height_ + reduction - 1) / reduction};
     }
 
 private:
@@ -484,14 +502,14 @@ private:
             }
     }
 
-    // The MCU's pixels into the picture, each component's sample nearest to
+    // The MCU's pixels into its band of the picture, each component's sample nearest to
     // the pixel (chroma of fewer samples spreads over its pixels).
-    void Emit(Bitmap& out, int mx, int my, int n, int hMax, int vMax, bool single) {
+    void Emit(uint32_t* band, Size out, int mx, int my, int n, int hMax, int vMax, bool single) {
         const int left = mx * hMax * n, top = my * vMax * n;
         const int w = std::min(hMax * n, out.width - left), h = std::min(vMax * n, out.height - top);
         const bool rgb = adobeTransform_ == 0;
         for (int y = 0; y < h; ++y) {
-            uint32_t* row = &out.pixels[static_cast<size_t>(top + y) * out.width + left];
+            uint32_t* row = &band[static_cast<size_t>(y) * out.width + left];
             for (int x = 0; x < w; ++x) {
                 int value[3] = {0, 0, 0};
                 for (size_t k = 0; k < components_.size(); ++k) {
@@ -536,12 +554,100 @@ std::optional<Size> ReadSize(const ReadFn& read) {
     return decoder->PictureSize();
 }
 
-std::optional<Bitmap> Decode(const ReadFn& read, int reduction) {
-    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return std::nullopt;
+namespace {
+
+// Bilinear scaling fed with the source's rows in order, a band at a time:
+// each output row is made as soon as the two source rows it lies between
+// have come.
+class RowScaler {
+public:
+    RowScaler(int fromWidth, int fromHeight, int width, int height)
+        : from_{fromWidth, fromHeight}, out_(std::max(width, 1), std::max(height, 1)), xs_(out_.width) {
+        for (int x = 0; x < out_.width; ++x) xs_[x] = Position(x, from_.width, out_.width);
+    }
+
+    void Take(const uint32_t* rows, int top, int count) {
+        for (; next_ < out_.height; ++next_) {
+            const int64_t py = Position(next_, from_.height, out_.height);
+            const int y0 = static_cast<int>(py >> 8), y1 = std::min(y0 + 1, from_.height - 1);
+            if (y1 >= top + count) break;
+            const auto row = [&](int y) {
+                return y >= top ? rows + static_cast<size_t>(y - top) * from_.width : previous_.data();
+            };
+            Row(row(y0), row(y1), static_cast<uint32_t>(py & 255), &out_.At(0, next_));
+        }
+        previous_.assign(rows + static_cast<size_t>(count - 1) * from_.width,
+                         rows + static_cast<size_t>(count) * from_.width);
+    }
+
+    Bitmap Result() && { return std::move(out_); }
+
+private:
+    // Source positions of the pixel centres, in 1/256 of a pixel.
+    static int64_t Position(int i, int from, int to) {
+        const int64_t p = ((2 * int64_t{i} + 1) * from * 256) / (2 * int64_t{to}) - 128;
+        return std::clamp<int64_t>(p, 0, int64_t{from - 1} * 256);
+    }
+
+    void Row(const uint32_t* above, const uint32_t* below, uint32_t fy, uint32_t* out) const {
+        for (int x = 0; x < out_.width; ++x) {
+            const int x0 = static_cast<int>(xs_[x] >> 8), x1 = std::min(x0 + 1, from_.width - 1);
+            const uint32_t fx = static_cast<uint32_t>(xs_[x] & 255);
+            const uint32_t a = above[x0], b = above[x1], c = below[x0], d = below[x1];
+            uint32_t pixel = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const uint32_t top = ((a >> shift) & 255) * (256 - fx) + ((b >> shift) & 255) * fx;
+                const uint32_t bottom = ((c >> shift) & 255) * (256 - fx) + ((d >> shift) & 255) * fx;
+                pixel |= ((top * (256 - fy) + bottom * fy + (1u << 15)) >> 16) << shift;
+            }
+            out[x] = pixel;
+        }
+    }
+
+    Size from_;
+    Bitmap out_;
+    std::vector<int64_t> xs_;
+    std::vector<uint32_t> previous_;
+    int next_ = 0;
+};
+
+// The decoder past its headers, or nothing.
+std::unique_ptr<Decoder> Open(const ReadFn& read, int reduction) {
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8) return nullptr;
     auto decoder = std::make_unique<Decoder>(read);
-    if (!decoder->ReadHeader()) return std::nullopt;
+    if (!decoder->ReadHeader()) return nullptr;
+    return decoder;
+}
+
+}  // namespace
+
+std::optional<Bitmap> Decode(const ReadFn& read, int reduction) {
+    const auto decoder = Open(read, reduction);
+    if (!decoder) return std::nullopt;
     try {
-        return decoder->DecodeScan(reduction);
+        const Size size = decoder->OutSize(reduction);
+        Bitmap out;
+        const bool decoded = decoder->DecodeScan(reduction, [&](const uint32_t* rows, int top, int count) {
+            if (out.Empty()) out = Bitmap(size.width, size.height);
+            std::copy_n(rows, static_cast<size_t>(count) * size.width, &out.At(0, top));
+        });
+        if (!decoded) return std::nullopt;
+        return out;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<Bitmap> DecodeScaled(const ReadFn& read, int reduction, int width, int height) {
+    const auto decoder = Open(read, reduction);
+    if (!decoder) return std::nullopt;
+    try {
+        const Size size = decoder->OutSize(reduction);
+        RowScaler scaler(size.width, size.height, width, height);
+        if (!decoder->DecodeScan(
+                reduction, [&scaler](const uint32_t* rows, int top, int count) { scaler.Take(rows, top, count); }))
+            return std::nullopt;
+        return std::move(scaler).Result();
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -557,33 +663,9 @@ int ReductionFor(Size picture, int width, int height) {
 }
 
 Bitmap ScaleBilinear(const Bitmap& source, int width, int height) {
-    Bitmap out(std::max(width, 1), std::max(height, 1));
-    if (source.Empty()) return out;
-    // Source positions of the pixel centres, in 1/256 of a pixel.
-    const auto position = [](int i, int from, int to) {
-        const int64_t p = ((2 * int64_t{i} + 1) * from * 256) / (2 * int64_t{to}) - 128;
-        return std::clamp<int64_t>(p, 0, int64_t{from - 1} * 256);
-    };
-    std::vector<int64_t> xs(out.width);
-    for (int x = 0; x < out.width; ++x) xs[x] = position(x, source.width, out.width);
-    for (int y = 0; y < out.height; ++y) {
-        const int64_t py = position(y, source.height, out.height);
-        const int y0 = static_cast<int>(py >> 8), y1 = std::min(y0 + 1, source.height - 1);
-        const uint32_t fy = static_cast<uint32_t>(py & 255);
-        for (int x = 0; x < out.width; ++x) {
-            const int x0 = static_cast<int>(xs[x] >> 8), x1 = std::min(x0 + 1, source.width - 1);
-            const uint32_t fx = static_cast<uint32_t>(xs[x] & 255);
-            const uint32_t a = source.At(x0, y0), b = source.At(x1, y0), c = source.At(x0, y1), d = source.At(x1, y1);
-            uint32_t pixel = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const uint32_t top = ((a >> shift) & 255) * (256 - fx) + ((b >> shift) & 255) * fx;
-                const uint32_t bottom = ((c >> shift) & 255) * (256 - fx) + ((d >> shift) & 255) * fx;
-                pixel |= ((top * (256 - fy) + bottom * fy + (1u << 15)) >> 16) << shift;
-            }
-            out.At(x, y) = pixel;
-        }
-    }
-    return out;
+    RowScaler scaler(source.width, source.height, width, height);
+    if (!source.Empty()) scaler.Take(source.pixels.data(), 0, source.height);
+    return std::move(scaler).Result();
 }
 
 }  // namespace quorvel::jpeg

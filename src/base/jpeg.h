@@ -36,6 +36,12 @@ std::optional<Size> ReadSize(const ReadFn& read);
 // as other decoders show what they could read.
 std::optional<Bitmap> Decode(const ReadFn& read, int reduction);
 
+// The picture at 1/reduction, scaled to width x height as ScaleBilinear
+// scales, a band of rows at a time: a 4K photo shown on a 1280-pixel screen
+// costs the shown picture and a band of 1920 x 16 pixels, not the 1920 x 1080
+// picture as well.
+std::optional<Bitmap> DecodeScaled(const ReadFn& read, int reduction, int width, int height);
+
 // The largest reduction (8, 4, 2, 1) at which a picture of the given size
 // still covers width x height.
 int ReductionFor(Size picture, int width, int height);

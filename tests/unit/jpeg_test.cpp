@@ -98,6 +98,32 @@ TEST(Jpeg, RefusesWhatItDoesNotDecodeAndSurvivesDamage) {
     EXPECT_FALSE(Decode(Reader(headers), 1));
 }
 
+TEST(Jpeg, DecodingScaledBandByBandEqualsScalingTheWholePicture) {
+    const std::vector<uint8_t> good = ReadFile("yuv420.jpg");
+    const std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() * 2 / 3));
+    struct Case {
+        const char* name;
+        int reduction, width, height;
+    };
+    // Shrinking and stretching, by little and much, to one row or column.
+    for (const Case& c : {Case{"yuv420", 1, 50, 30}, Case{"yuv420", 2, 20, 17}, Case{"yuv444", 1, 67, 90},
+                          Case{"yuv422-restarts", 2, 33, 5}, Case{"grey", 4, 1, 1}, Case{"rgb", 8, 40, 3},
+                          Case{"cut", 1, 60, 44}, Case{"cut", 2, 7, 100}}) {
+        const std::vector<uint8_t> file = std::string(c.name) == "cut" ? cut : ReadFile(std::string(c.name) + ".jpg");
+        const std::string what = std::string(c.name) + " at 1/" + std::to_string(c.reduction) + " to " +
+                                 std::to_string(c.width) + "x" + std::to_string(c.height);
+        const auto whole = Decode(Reader(file), c.reduction);
+        const auto banded = DecodeScaled(Reader(file), c.reduction, c.width, c.height);
+        ASSERT_TRUE(whole && banded) << what;
+        const Bitmap expected = ScaleBilinear(*whole, c.width, c.height);
+        EXPECT_EQ(banded->width, expected.width) << what;
+        EXPECT_EQ(banded->height, expected.height) << what;
+        EXPECT_EQ(banded->pixels, expected.pixels) << what;
+    }
+    EXPECT_FALSE(DecodeScaled(Reader(ReadFile("progressive.jpg")), 2, 10, 10));
+    EXPECT_FALSE(DecodeScaled(Reader(good), 3, 10, 10)) << "no such reduction";
+}
+
 TEST(Jpeg, ReductionKeepsThePictureAtLeastAsLargeAsShown) {
     struct Case {
         Size picture;

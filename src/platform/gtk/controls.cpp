@@ -99,12 +99,12 @@ public:
         if (!picture_) return;
         const GdkRectangle r = Rect();
         if (row_.stretch) {
-            PaintStretched(cr, *picture_, r.x, r.y, r.width, r.height);
+            PaintStretched(cr, picture_, r.x, r.y, r.width, r.height);
             return;
         }
         cairo_rectangle(cr, r.x, r.y, r.width, r.height);
         cairo_clip(cr);
-        PaintUnscaled(cr, *picture_, r.x, r.y);
+        PaintUnscaled(cr, picture_, r.x, r.y);
     }
 
 private:

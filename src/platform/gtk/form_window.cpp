@@ -126,7 +126,7 @@ gboolean Container::Draw(cairo_t* cr) {
     const Rgba back = ToRgba(backColor_, kSysWindowBackground);
     cairo_set_source_rgb(cr, back.r, back.g, back.b);
     cairo_paint(cr);
-    if (const Picture& picture = Background()) PaintUnscaled(cr, *picture, 0, 0);
+    if (const Picture& picture = Background()) PaintUnscaled(cr, picture, 0, 0);
     for (auto it = drawn_.rbegin(); it != drawn_.rend(); ++it) {
         if (!(*it)->Shown()) continue;
         cairo_save(cr);
@@ -768,11 +768,11 @@ bool SameRect(const GdkRectangle& a, const GdkRectangle& b) {
 
 }  // namespace
 
-const Bitmap* FormWindow::StretchedPicture() const {
+Picture FormWindow::StretchedPicture() const {
     for (const DrawnControl* control : drawn_) {
         if (!control->Shown() || !control->row().stretch) continue;
         if (const auto* image = dynamic_cast<const Image*>(control); image && image->GetPicture())
-            return image->GetPicture().get();
+            return image->GetPicture();
     }
     return nullptr;
 }
@@ -806,7 +806,7 @@ gboolean FormWindow::DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* se
     const Rgba back = ToRgba(self->backColor_, kSysWindowBackground);
     cairo_set_source_rgb(cr, back.r, back.g, back.b);
     cairo_paint(cr);
-    if (const Bitmap* picture = self->StretchedPicture()) PaintStretched(cr, *picture, 0, 0, w, h);
+    if (const Picture picture = self->StretchedPicture()) PaintStretched(cr, picture, 0, 0, w, h);
     if (blend) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, self->opacity_ / 255.0);

@@ -200,7 +200,7 @@ private:
     bool Composited() const;
     // The front image's picture that the window stretches over itself, if
     // any: what its curtains show too.
-    const Bitmap* StretchedPicture() const;
+    Picture StretchedPicture() const;
     static gboolean DrawCurtain(GtkWidget* curtain, cairo_t* cr, FormWindow* self);
     static gboolean AfterDraw(GtkWidget*, cairo_t* cr, FormWindow* self);
 

@@ -21,7 +21,8 @@ Picture LoadArt(std::string_view name);
 
 // The picture stretched over the rectangle, or unscaled with its top-left
 // corner at (x, y); its alpha is not used, as on the Windows desktop.
-void PaintStretched(cairo_t* cr, const Bitmap& picture, double x, double y, double width, double height);
-void PaintUnscaled(cairo_t* cr, const Bitmap& picture, double x, double y);
+// On an X server the picture is sent once and then painted there.
+void PaintStretched(cairo_t* cr, const Picture& picture, double x, double y, double width, double height);
+void PaintUnscaled(cairo_t* cr, const Picture& picture, double x, double y);
 
 }  // namespace quorvel::gtk

@@ -14,6 +14,7 @@
 
 #include "base/jpeg.h"
 #include "base/png.h"
+#include "platform/own_jpeg.h"
 #include "platform/win32/ole.h"
 #include "platform/win32/scoped.h"
 
@@ -73,36 +74,10 @@ HRESULT CreateDecoder(IWICImagingFactory* factory, IWICStream* stream, ComPtr<IW
     return factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put());
 }
 
-// The size a picture of width x height is shown at when it must fit within
-// the use's size: its own when it fits.
-std::pair<UINT, UINT> FitSize(UINT width, UINT height, PictureUse use) {
-    if (use.kind != PictureUse::Kind::FitWithin || use.width <= 0 || use.height <= 0 ||
-        (width <= static_cast<UINT>(use.width) && height <= static_cast<UINT>(use.height)))
-        return {width, height};
-    const double scale = std::min(static_cast<double>(use.width) / width, static_cast<double>(use.height) / height);
-    return {std::max<UINT>(1, static_cast<UINT>(width * scale + 0.5)),
-            std::max<UINT>(1, static_cast<UINT>(height * scale + 0.5))};
-}
-
-// The top-left corner of a picture, for a use that shows only that.
-Bitmap Corner(Bitmap&& whole, PictureUse use) {
-    if (use.kind != PictureUse::Kind::TopLeft || use.width <= 0 || use.height <= 0 ||
-        (whole.width <= use.width && whole.height <= use.height))
-        return std::move(whole);
-    Bitmap corner(std::min(whole.width, use.width), std::min(whole.height, use.height));
-    for (int y = 0; y < corner.height; ++y)
-        std::copy_n(whole.pixels.begin() + static_cast<ptrdiff_t>(y) * whole.width, corner.width,
-                    corner.pixels.begin() + static_cast<ptrdiff_t>(y) * corner.width);
-    return corner;
-}
-
 // A baseline JPEG decoded by the program: without WIC (whose loading, with
-// COM's, would come before the setup window's first paint for the logo), and
-// one larger than it is shown at 1/2, 1/4 or 1/8 of its size where that still
-// covers the shown size, then scaled (WIC under Wine decodes every pixel of a
-// 4K photo before scaling, four times the memory). Nothing when the file is no
-// JPEG this decoder takes (progressive ones, say), or is one shown smaller
-// than itself but by less than half: WIC decodes and scales it then.
+// COM's, would come before the setup window's first paint for the logo, and
+// which under Wine decodes every pixel of a 4K photo before scaling). WIC
+// takes what this refuses.
 std::optional<Picture> DecodeOwnJpeg(const std::wstring& file, PictureUse use) {
     const HANDLE opened =
         CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -115,23 +90,9 @@ std::optional<Picture> DecodeOwnJpeg(const std::wstring& file, PictureUse use) {
             return 0;
         return got;
     };
-    const std::optional<jpeg::Size> size = jpeg::ReadSize(read);
-    if (!size) return std::nullopt;
-    const auto [width, height] = FitSize(static_cast<UINT>(size->width), static_cast<UINT>(size->height), use);
-    const bool scaled = width != static_cast<UINT>(size->width) || height != static_cast<UINT>(size->height);
-    const int reduction = jpeg::ReductionFor(*size, static_cast<int>(width), static_cast<int>(height));
-    if ((scaled && reduction == 1) || SetFilePointer(handle.Get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return std::nullopt;
-    try {
-        std::optional<Bitmap> decoded = jpeg::Decode(read, reduction);
-        if (!decoded) return std::nullopt;
-        if (decoded->width == static_cast<int>(width) && decoded->height == static_cast<int>(height))
-            return Picture(std::make_shared<Bitmap>(Corner(std::move(*decoded), use)));
-        return Picture(
-            std::make_shared<Bitmap>(jpeg::ScaleBilinear(*decoded, static_cast<int>(width), static_cast<int>(height))));
-    } catch (const std::exception&) {  // out of memory
-        return std::nullopt;
-    }
+    return quorvel::DecodeOwnJpeg(
+        read, [&handle] { return SetFilePointer(handle.Get(), 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER; },
+        use);
 }
 
 std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
@@ -140,19 +101,25 @@ std::optional<Picture> Decode(IWICBitmapDecoder* decoder, PictureUse use) {
     if (FAILED(decoder->GetFrame(0, frame.Put()))) return std::nullopt;
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) || width == 0 || height == 0) return std::nullopt;
+    // No real picture is wider or taller than this.
+    if (width > static_cast<UINT>(std::numeric_limits<int>::max()) ||
+        height > static_cast<UINT>(std::numeric_limits<int>::max()))
+        return std::nullopt;
 
     IWICBitmapSource* source = frame.Get();
     ComPtr<IWICBitmapScaler> scaler;
     ComPtr<IWICBitmapClipper> clipper;
-    if (const auto [w, h] = FitSize(width, height, use); w != width || h != height) {
+    if (const auto [w, h] = FitSize(static_cast<int>(width), static_cast<int>(height), use);
+        static_cast<UINT>(w) != width || static_cast<UINT>(h) != height) {
         // Decoded straight to the size it is shown at: a 4K photo behind the
         // lock costs the screen's pixels, not its own.
         if (FAILED(factory->CreateBitmapScaler(scaler.Put())) ||
-            FAILED(scaler->Initialize(frame.Get(), w, h, WICBitmapInterpolationModeFant)))
+            FAILED(scaler->Initialize(frame.Get(), static_cast<UINT>(w), static_cast<UINT>(h),
+                                      WICBitmapInterpolationModeFant)))
             return std::nullopt;
         source = scaler.Get();
-        width = w;
-        height = h;
+        width = static_cast<UINT>(w);
+        height = static_cast<UINT>(h);
     } else if (use.kind == PictureUse::Kind::TopLeft && use.width > 0 && use.height > 0 &&
                (width > static_cast<UINT>(use.width) || height > static_cast<UINT>(use.height))) {
         // An unscaled image shows only its top-left corner.
