@@ -96,12 +96,7 @@ void ButtonHost::RecreateImage() {
 
 void ButtonHost::Changed() { gtk_widget_queue_draw(widget_); }
 
-ScreenPoint ButtonHost::CursorPos() const {
-    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gtk_widget_get_display(widget_)));
-    int x = 0, y = 0;
-    gdk_device_get_position(pointer, nullptr, &x, &y);
-    return {x, y};
-}
+ScreenPoint ButtonHost::CursorPos() const { return toolkit_.PointerPosition(); }
 
 intptr_t ButtonHost::WindowFromPoint(ScreenPoint point) const {
     // The button is the window there when the point lies in its shape on the

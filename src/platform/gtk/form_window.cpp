@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 
@@ -11,6 +12,7 @@
 #include "platform/gtk/pictures.h"
 #include "platform/tab_order.h"
 
+#include <cairo-xlib.h>
 #include <gdk/gdkx.h>
 
 namespace quorvel::gtk {
@@ -113,7 +115,12 @@ gboolean Container::Draw(cairo_t* cr) {
     if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(layout_)))) return FALSE;
     // Only the container's own area: a page parked outside its window paints
     // nothing there.
-    cairo_rectangle(cr, 0, 0, gtk_widget_get_allocated_width(layout_), gtk_widget_get_allocated_height(layout_));
+    Paint(cr, gtk_widget_get_allocated_width(layout_), gtk_widget_get_allocated_height(layout_));
+    return FALSE;
+}
+
+void Container::Paint(cairo_t* cr, int width, int height) {
+    cairo_rectangle(cr, 0, 0, width, height);
     cairo_clip(cr);
     // With no compositing manager, a translucent window is the screen that
     // was beneath it with the window's own pixels laid over at its opacity.
@@ -149,7 +156,6 @@ gboolean Container::Draw(cairo_t* cr) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, form_.Opacity() / 255.0);
     }
-    return FALSE;
 }
 
 bool FormWindow::Translucent() const { return layered_ && opacity_ < 255 && toolkit_.ScreenBeneath() && !Composited(); }
@@ -553,17 +559,12 @@ void FormWindow::Show() {
     if (state_ == WindowState::Minimized) gtk_window_deiconify(GTK_WINDOW(window_));
     const bool moved = toolkit_.activeForm != this;
     if (toolkit_.locked()) MakeUnmanaged();
+    if (toolkit_.locked() && spec_.coversEveryMonitor) toolkit_.KeepScreenBeneath();
     if (unmanaged_) {
         gtk_widget_show(window_);
         ShowCurtains();
         toolkit_.Restack();
-        if (spec_.coversEveryMonitor && !(layered_ && opacity_ < 255)) {
-            FillNow(window_, backColor_);
-            for (GtkWidget* curtain : curtains_) FillNow(curtain, backColor_);
-        }
-        // To the X server now, not when the rest of the event that showed it
-        // has run (saving the settings, say): the screen is covered at once.
-        gdk_display_flush(gtk_widget_get_display(window_));
+        PaintNow();
     } else {
         gtk_widget_show(window_);
         gtk_window_present(GTK_WINDOW(window_));
@@ -578,6 +579,9 @@ void FormWindow::Show() {
             if (!destroyed_ && toolkit_.activeForm != this) RaiseActivate();
         });
     activationPending_ = false;
+    // Its first showing has just made it translucent, given it its picture or
+    // placed it: the final look is on the screen at once too.
+    if (unmanaged_) PaintNow();
 }
 
 void FormWindow::Hide() {
@@ -696,38 +700,53 @@ void FormWindow::PlaceBelow(const Window& above) {
 void FormWindow::MakeUnmanaged() {
     if (unmanaged_) return;
     unmanaged_ = true;
-    // X takes the attribute at the next map: a shown window is mapped again.
-    const bool shown = gtk_widget_get_visible(window_);
-    if (shown) {
+    // X takes the attribute at the next map: a shown window is mapped again,
+    // unless no window manager runs. Then nothing has taken the window, and
+    // one that starts later passes over a window with the attribute.
+    const bool remap = gtk_widget_get_visible(window_) && WindowManagerRuns();
+    if (remap) {
         gtk_widget_hide(window_);
         WaitUntilWithdrawn();
     }
     gtk_widget_realize(window_);
     gdk_window_set_override_redirect(gtk_widget_get_window(window_), TRUE);
-    if (shown) {
+    if (remap) {
         gtk_widget_show(window_);
         gdk_window_move_resize(gtk_widget_get_window(window_), x_, y_, std::max(width_, 1), std::max(height_, 1));
     }
 }
 
-void FormWindow::FillNow(GtkWidget* window, Colour colour) {
-    // The curtain's colour straight from the X server, the moment it is
-    // mapped: the screen is covered without waiting for GTK's next frame,
-    // which then draws the same and the picture over it.
-    GdkWindow* gdk = gtk_widget_get_window(window);
-    if (!gdk) return;
-    Visual* visual = GDK_VISUAL_XVISUAL(gdk_window_get_visual(gdk));
-    if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) return;
-    const Rgba c = ToRgba(colour, kSysWindowBackground);
-    const auto byte = [](double v) { return static_cast<unsigned long>(v * 255 + 0.5); };
-    Display* x = GDK_WINDOW_XDISPLAY(gdk);
-    const ::Window xid = gdk_x11_window_get_xid(gdk);
-    XGCValues values{};
-    values.foreground = byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
-    GC gc = XCreateGC(x, xid, GCForeground, &values);
-    XFillRectangle(x, xid, gc, 0, 0, static_cast<unsigned>(gdk_window_get_width(gdk)),
-                   static_cast<unsigned>(gdk_window_get_height(gdk)));
-    XFreeGC(x, gc);
+bool FormWindow::WindowManagerRuns() const {
+    // Only one client may redirect the root window's children: the manager.
+    GdkWindow* root = gdk_screen_get_root_window(gtk_widget_get_screen(window_));
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(GDK_WINDOW_XDISPLAY(root), gdk_x11_window_get_xid(root), &attributes)) return true;
+    return (attributes.all_event_masks & SubstructureRedirectMask) != 0;
+}
+
+void FormWindow::PaintNow() {
+    // A curtain's look straight onto its X window, the moment it is mapped:
+    // the screen is covered without waiting for GTK's next frame, which then
+    // draws the same. Sent to the X server now, not when the rest of the
+    // event that showed it has run (saving the settings, say).
+    if (!spec_.coversEveryMonitor || !gtk_widget_get_visible(window_)) return;
+    const auto onto = [](GtkWidget* window, const std::function<void(cairo_t*, int, int)>& paint) {
+        GdkWindow* gdk = gtk_widget_get_window(window);
+        if (!gdk || !GDK_IS_X11_WINDOW(gdk)) return;
+        const int width = gdk_window_get_width(gdk), height = gdk_window_get_height(gdk);
+        cairo_surface_t* surface =
+            cairo_xlib_surface_create(GDK_WINDOW_XDISPLAY(gdk), gdk_x11_window_get_xid(gdk),
+                                      GDK_VISUAL_XVISUAL(gdk_window_get_visual(gdk)), width, height);
+        cairo_t* cr = cairo_create(surface);
+        paint(cr, width, height);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        cairo_surface_destroy(surface);
+    };
+    onto(window_, [this](cairo_t* cr, int width, int height) { Paint(cr, width, height); });
+    for (GtkWidget* curtain : curtains_)
+        onto(curtain, [this, curtain](cairo_t* cr, int, int) { DrawCurtain(curtain, cr, this); });
+    gdk_display_flush(gtk_widget_get_display(window_));
 }
 
 void FormWindow::WaitUntilWithdrawn() {

@@ -69,6 +69,8 @@ public:
 protected:
     void MakeLayout(GtkWidget* layout);
     gboolean Draw(cairo_t* cr);
+    // The container's look over width x height pixels from its corner.
+    void Paint(cairo_t* cr, int width, int height);
     DrawnControl* HitTest(double x, double y) const;
     const Picture& Background();
 
@@ -172,6 +174,7 @@ public:
     // Out of the window manager's reach from now on (override-redirect): no
     // manager can move, minimise, close it or take it to another desktop.
     void MakeUnmanaged();
+    bool WindowManagerRuns() const;
     // In the topmost band on top, or kept right below another window.
     bool topmost() const { return topmost_; }
     const FormWindow* below() const { return below_; }
@@ -191,7 +194,7 @@ private:
     void OnStateChanged(GdkWindowState state);
     bool OnDelete();
     void Place(int x, int y, int width, int height);
-    static void FillNow(GtkWidget* window, Colour colour);
+    void PaintNow();
     void WaitUntilWithdrawn();
     void ShowCurtains();
     void MakeCurtains();

@@ -37,7 +37,28 @@ Rgba ToRgba(Colour colour, Colour fallback) {
 
 std::filesystem::path DefaultStoreFolder() { return std::filesystem::path(g_get_user_config_dir()) / "quorvel"; }
 
+namespace {
+
+// Counts the turns of the main loop (nested ones too): every turn prepares
+// every source once before it waits.
+guint64 g_loopTurn = 0;
+
+GSourceFuncs kTurnCounter{+[](GSource*, gint* timeout) -> gboolean {
+                              ++g_loopTurn;
+                              *timeout = -1;
+                              return FALSE;
+                          },
+                          +[](GSource*) -> gboolean { return FALSE; },
+                          +[](GSource*, GSourceFunc, gpointer) -> gboolean { return G_SOURCE_CONTINUE; },
+                          nullptr,
+                          nullptr,
+                          nullptr};
+
+}  // namespace
+
 GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
+    turnCounter_ = g_source_new(&kTurnCounter, sizeof(GSource));
+    g_source_attach(turnCounter_, nullptr);
     // The screen's resolution as GTK lays text out with it: 1440 twips to the
     // inch.
     GdkScreen* screen = gdk_screen_get_default();
@@ -51,11 +72,39 @@ GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
 }
 
 GtkToolkit::~GtkToolkit() {
-    if (!screenBeneath_) return;
-    const Pixmap pixmap = cairo_xlib_surface_get_drawable(screenBeneath_);
-    Display* display = cairo_xlib_surface_get_display(screenBeneath_);
-    cairo_surface_destroy(screenBeneath_);
-    XFreePixmap(display, pixmap);
+    g_source_destroy(turnCounter_);
+    g_source_unref(turnCounter_);
+    if (screenBeneath_) cairo_surface_destroy(screenBeneath_);
+    if (beneath_.pixmap) XFreePixmap(beneath_.display, beneath_.pixmap);
+}
+
+ScreenPoint GtkToolkit::PointerPosition() {
+    if (!pointer_ || pointerTurn_ != g_loopTurn) {
+        GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+        int x = 0, y = 0;
+        gdk_device_get_position(pointer, nullptr, &x, &y);
+        pointer_ = ScreenPoint{x, y};
+        pointerTurn_ = g_loopTurn;
+    }
+    return *pointer_;
+}
+
+void GtkToolkit::MakeScreenCopyAhead() {
+    GdkScreen* screen = gdk_screen_get_default();
+    if (beneath_.pixmap || !GDK_IS_X11_SCREEN(screen) || gdk_screen_is_composited(screen)) return;
+    Display* x = GDK_SCREEN_XDISPLAY(screen);
+    const int number = GDK_SCREEN_XNUMBER(screen);
+    beneath_ = {
+        x,
+        XCreatePixmap(x, RootWindow(x, number), static_cast<unsigned>(DisplayWidth(x, number)),
+                      static_cast<unsigned>(DisplayHeight(x, number)), static_cast<unsigned>(DefaultDepth(x, number))),
+        DisplayWidth(x, number), DisplayHeight(x, number)};
+    // Written once now: the X server takes the memory of a screen-sized
+    // pixmap at its first drawing, which would otherwise fall in the lock.
+    GC gc = XCreateGC(x, beneath_.pixmap, 0, nullptr);
+    XFillRectangle(x, beneath_.pixmap, gc, 0, 0, static_cast<unsigned>(beneath_.width),
+                   static_cast<unsigned>(beneath_.height));
+    XFreeGC(x, gc);
 }
 
 void GtkToolkit::KeepScreenBeneath() {
@@ -67,13 +116,21 @@ void GtkToolkit::KeepScreenBeneath() {
     const int number = GDK_SCREEN_XNUMBER(screen);
     const ::Window root = RootWindow(x, number);
     const int width = DisplayWidth(x, number), height = DisplayHeight(x, number);
-    const Pixmap pixmap = XCreatePixmap(x, root, width, height, DefaultDepth(x, number));
+    if (beneath_.pixmap && (beneath_.width != width || beneath_.height != height)) {
+        XFreePixmap(x, beneath_.pixmap);
+        beneath_ = {};
+    }
+    if (!beneath_.pixmap)
+        beneath_ = {x,
+                    XCreatePixmap(x, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                  static_cast<unsigned>(DefaultDepth(x, number))),
+                    width, height};
     XGCValues values{};
     values.subwindow_mode = IncludeInferiors;
     GC gc = XCreateGC(x, root, GCSubwindowMode, &values);
-    XCopyArea(x, root, pixmap, gc, 0, 0, width, height, 0, 0);
+    XCopyArea(x, root, beneath_.pixmap, gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0);
     XFreeGC(x, gc);
-    screenBeneath_ = cairo_xlib_surface_create(x, pixmap, DefaultVisual(x, number), width, height);
+    screenBeneath_ = cairo_xlib_surface_create(x, beneath_.pixmap, DefaultVisual(x, number), width, height);
 }
 
 std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {
@@ -84,6 +141,7 @@ std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {
 void GtkToolkit::MakeAhead(const layouts::FormSpec& form) { madeAhead_.Plan(form); }
 
 void GtkToolkit::FirstPaintDone() {
+    MakeScreenCopyAhead();
     madeAhead_.MakePlanned(
         [this](const layouts::FormSpec& form) { return std::make_unique<FormWindow>(*this, form, true); },
         [](const char* where, const char* what) { ReportFault(where, what); });
@@ -359,13 +417,12 @@ bool GtkToolkit::BeginLock() {
         return false;
     }
     locked_ = true;
-    KeepScreenBeneath();
+    // Mapped again as unmanaged windows where a window manager runs, which
+    // takes the grab with them: it is taken again at once.
+    for (FormWindow* form : forms_) form->MakeUnmanaged();
     GdkWindow* root = gdk_get_default_root_window();
     gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_SUBSTRUCTURE_MASK));
     gdk_window_add_filter(root, &RootEvent, this);
-    // Mapped again as unmanaged windows, which takes the grab with them: it
-    // is taken again at once.
-    for (FormWindow* form : forms_) form->MakeUnmanaged();
     Restack();
     return true;
 }

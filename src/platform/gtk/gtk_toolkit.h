@@ -16,6 +16,9 @@
 #include "layouts/layout.h"
 #include "platform/made_ahead.h"
 #include "platform/toolkit.h"
+#include "widgets/ibutton/ibutton_host.h"
+
+struct _XDisplay;  // Xlib's Display
 
 namespace quorvel::gtk {
 
@@ -108,6 +111,14 @@ public:
     // The screen as it was when the lock began, where no compositing manager
     // blends translucent windows: a translucent curtain lays itself over it.
     cairo_surface_t* ScreenBeneath() const { return screenBeneath_; }
+    // The screen beneath the curtains as it is now, once for the lock: taken
+    // right before the first of them shows, so that no question asked of
+    // the X server on the way waits for the copy.
+    void KeepScreenBeneath();
+    // Where the pointer is, asked of the X server once per turn of the main
+    // loop: one handler that shows and enables several buttons asks it for
+    // each of them.
+    ScreenPoint PointerPosition();
     // Whether the window belongs to the program (its forms, their curtains,
     // a message box).
     bool OwnsXWindow(unsigned long xid) const;
@@ -128,8 +139,18 @@ private:
     bool locked_ = false;
     bool inRestack_ = false;
     GdkWindow* grabbedOn_ = nullptr;
+    // The screen as it was at the lock, for a curtain that X cannot make
+    // translucent; its pixmap is made ahead.
+    struct ScreenCopy {
+        ::_XDisplay* display = nullptr;
+        unsigned long pixmap = 0;  // an X Pixmap
+        int width = 0, height = 0;
+    } beneath_;
     cairo_surface_t* screenBeneath_ = nullptr;
-    void KeepScreenBeneath();
+    void MakeScreenCopyAhead();
+    GSource* turnCounter_ = nullptr;
+    std::optional<ScreenPoint> pointer_;
+    guint64 pointerTurn_ = 0;
     bool Grab(GdkWindow* window);
     GdkWindow* FrontWindow() const;
     GdkWindow* GrabTarget(const FormWindow* leaving) const;
