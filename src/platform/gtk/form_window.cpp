@@ -559,12 +559,12 @@ void FormWindow::Show() {
     if (state_ == WindowState::Minimized) gtk_window_deiconify(GTK_WINDOW(window_));
     const bool moved = toolkit_.activeForm != this;
     if (toolkit_.locked()) MakeUnmanaged();
-    if (toolkit_.locked() && spec_.coversEveryMonitor) toolkit_.KeepScreenBeneath();
     if (unmanaged_) {
         gtk_widget_show(window_);
         ShowCurtains();
         toolkit_.Restack();
         PaintNow();
+        if (spec_.coversEveryMonitor) toolkit_.HideCover();
     } else {
         gtk_widget_show(window_);
         gtk_window_present(GTK_WINDOW(window_));

@@ -72,6 +72,7 @@ GtkToolkit::GtkToolkit() : storeFolder(DefaultStoreFolder()) {
 }
 
 GtkToolkit::~GtkToolkit() {
+    if (cover_.window) XDestroyWindow(cover_.display, cover_.window);
     g_source_destroy(turnCounter_);
     g_source_unref(turnCounter_);
     if (screenBeneath_) cairo_surface_destroy(screenBeneath_);
@@ -87,6 +88,53 @@ ScreenPoint GtkToolkit::PointerPosition() {
         pointerTurn_ = g_loopTurn;
     }
     return *pointer_;
+}
+
+void GtkToolkit::MakeCoverAhead() {
+    GdkScreen* screen = gdk_screen_get_default();
+    if (cover_.window || !coverColour_ || !GDK_IS_X11_SCREEN(screen)) return;
+    Display* x = GDK_SCREEN_XDISPLAY(screen);
+    const int number = GDK_SCREEN_XNUMBER(screen);
+    const Visual* visual = DefaultVisual(x, number);
+    if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF) return;
+    const Rgba c = ToRgba(*coverColour_, kSysWindowBackground);
+    const auto byte = [](double v) { return static_cast<unsigned long>(v * 255 + 0.5); };
+    // Its colour is the X server's own background of the window: the screen
+    // is covered by the map itself, with nothing to paint.
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+    cover_ = {x,
+              XCreateWindow(x, RootWindow(x, number), 0, 0, static_cast<unsigned>(DisplayWidth(x, number)),
+                            static_cast<unsigned>(DisplayHeight(x, number)), 0, CopyFromParent, InputOutput,
+                            CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes),
+              false};
+}
+
+void GtkToolkit::ShowCover() {
+    if (!cover_.window) return;
+    Display* x = cover_.display;
+    const int number = DefaultScreen(x);
+    XMoveResizeWindow(x, cover_.window, 0, 0, static_cast<unsigned>(DisplayWidth(x, number)),
+                      static_cast<unsigned>(DisplayHeight(x, number)));
+    XMapRaised(x, cover_.window);
+    cover_.shown = true;
+    // Should the lock window not come in this event after all, the program's
+    // own windows are not left behind a cover.
+    g_idle_add_full(
+        G_PRIORITY_HIGH,
+        +[](gpointer self) -> gboolean {
+            static_cast<GtkToolkit*>(self)->HideCover();
+            return G_SOURCE_REMOVE;
+        },
+        this, nullptr);
+}
+
+void GtkToolkit::HideCover() {
+    if (!cover_.shown) return;
+    XUnmapWindow(cover_.display, cover_.window);
+    XFlush(cover_.display);
+    cover_.shown = false;
 }
 
 void GtkToolkit::MakeScreenCopyAhead() {
@@ -138,10 +186,14 @@ std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {
     return std::make_unique<FormWindow>(*this, form);
 }
 
-void GtkToolkit::MakeAhead(const layouts::FormSpec& form) { madeAhead_.Plan(form); }
+void GtkToolkit::MakeAhead(const layouts::FormSpec& form) {
+    madeAhead_.Plan(form);
+    if (form.coversEveryMonitor) coverColour_ = form.backColor;
+}
 
 void GtkToolkit::FirstPaintDone() {
     MakeScreenCopyAhead();
+    MakeCoverAhead();
     madeAhead_.MakePlanned(
         [this](const layouts::FormSpec& form) { return std::make_unique<FormWindow>(*this, form, true); },
         [](const char* where, const char* what) { ReportFault(where, what); });
@@ -423,7 +475,13 @@ bool GtkToolkit::BeginLock() {
     GdkWindow* root = gdk_get_default_root_window();
     gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_SUBSTRUCTURE_MASK));
     gdk_window_add_filter(root, &RootEvent, this);
+    // From now on the screen is held: it is covered at once in the lock
+    // window's colour, beneath the program's windows, until the lock window
+    // shows over it later in this same event. The screen is copied first.
+    KeepScreenBeneath();
+    ShowCover();
     Restack();
+    gdk_display_flush(display);
     return true;
 }
 
@@ -480,7 +538,7 @@ bool GtkToolkit::OwnsXWindow(unsigned long xid) const {
         GdkWindow* window = widget ? gtk_widget_get_window(widget) : nullptr;
         return window && GDK_IS_X11_WINDOW(window) && gdk_x11_window_get_xid(window) == xid;
     };
-    if (is(messageBox_)) return true;
+    if (is(messageBox_) || (cover_.window && xid == cover_.window)) return true;
     for (FormWindow* form : forms_) {
         if (is(form->window())) return true;
         for (GtkWidget* curtain : form->Curtains())
@@ -510,6 +568,7 @@ void GtkToolkit::Restack() {
         add(form->window());
         for (GtkWidget* curtain : form->Curtains()) add(curtain);
     }
+    if (cover_.shown) order.push_back(cover_.window);
     if (!order.empty()) {
         Display* x = XDisplayOf(gdk_get_default_root_window());
         // A window may be going at this moment: what fails is left.

@@ -111,10 +111,8 @@ public:
     // The screen as it was when the lock began, where no compositing manager
     // blends translucent windows: a translucent curtain lays itself over it.
     cairo_surface_t* ScreenBeneath() const { return screenBeneath_; }
-    // The screen beneath the curtains as it is now, once for the lock: taken
-    // right before the first of them shows, so that no question asked of
-    // the X server on the way waits for the copy.
-    void KeepScreenBeneath();
+    // The lock window is on the screen: the cover beneath it goes.
+    void HideCover();
     // Where the pointer is, asked of the X server once per turn of the main
     // loop: one handler that shows and enables several buttons asks it for
     // each of them.
@@ -148,6 +146,18 @@ private:
     } beneath_;
     cairo_surface_t* screenBeneath_ = nullptr;
     void MakeScreenCopyAhead();
+    void KeepScreenBeneath();
+    // A plain X window over the whole screen in the lock window's colour,
+    // made ahead: BeginLock covers the screen with it at once, and the lock
+    // window, shown over it, takes it away.
+    struct Cover {
+        ::_XDisplay* display = nullptr;
+        unsigned long window = 0;  // an X Window
+        bool shown = false;
+    } cover_;
+    std::optional<Colour> coverColour_;
+    void MakeCoverAhead();
+    void ShowCover();
     GSource* turnCounter_ = nullptr;
     std::optional<ScreenPoint> pointer_;
     guint64 pointerTurn_ = 0;
