@@ -113,9 +113,16 @@ const Picture& Container::Background() {
 
 gboolean Container::Draw(cairo_t* cr) {
     if (!gtk_cairo_should_draw_window(cr, gtk_layout_get_bin_window(GTK_LAYOUT(layout_)))) return FALSE;
-    // Only the container's own area: a page parked outside its window paints
-    // nothing there.
-    Paint(cr, gtk_widget_get_allocated_width(layout_), gtk_widget_get_allocated_height(layout_));
+    // A page parked outside its window shows nothing: its picture is not
+    // even decoded until it slides in.
+    const int width = gtk_widget_get_allocated_width(layout_), height = gtk_widget_get_allocated_height(layout_);
+    if (int x = 0, y = 0; this != static_cast<Container*>(&form_) &&
+                          gtk_widget_translate_coordinates(layout_, form_.window(), 0, 0, &x, &y) &&
+                          (x >= gtk_widget_get_allocated_width(form_.window()) ||
+                           y >= gtk_widget_get_allocated_height(form_.window()) || x + width <= 0 || y + height <= 0))
+        return FALSE;
+    // Only the container's own area.
+    Paint(cr, width, height);
     return FALSE;
 }
 

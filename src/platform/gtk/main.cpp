@@ -9,12 +9,14 @@
 #include "layouts/forms.h"
 #include "platform/gtk/gtk_toolkit.h"
 #include "platform/gtk/guard.h"
+#include "platform/gtk/pictures.h"
 
 int main(int argc, char** argv) {
     // Every large buffer (a decoded photo, a window's frame) goes back to the
     // system when it is freed: by default the C library raises this bound
     // after the first such buffer and keeps the next ones for itself.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    quorvel::gtk::DecodeArtAhead();
     gtk_init(&argc, &argv);
     int code = 1;
     try {

@@ -3,12 +3,14 @@
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
 #include <fcntl.h>
+#include <fontconfig/fontconfig.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
+#include <future>
 #include <map>
 #include <vector>
 
@@ -137,19 +139,55 @@ std::optional<Picture> DecodePictureFile(const std::string& path, PictureUse use
     return picture;
 }
 
-Picture LoadArt(std::string_view name) {
-    static std::map<std::string, Picture, std::less<>> cache;
-    if (name.empty()) return nullptr;
-    if (auto it = cache.find(name); it != cache.end()) return it->second;
+namespace {
+
+Picture DecodeArt(GResource* art, const std::string& name) {
     Picture picture;
-    const std::string path = "/quorvel/art/" + std::string(name) + ".png";
-    if (GBytes* bytes =
-            g_resource_lookup_data(quorvel_art_get_resource(), path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)) {
+    const std::string path = "/quorvel/art/" + name + ".png";
+    if (GBytes* bytes = g_resource_lookup_data(art, path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr)) {
         gsize size = 0;
         const auto* data = static_cast<const uint8_t*>(g_bytes_get_data(bytes, &size));
         if (auto own = png::Decode({data, size})) picture = std::make_shared<const Bitmap>(std::move(*own));
         g_bytes_unref(bytes);
     }
+    return picture;
+}
+
+using ArtMap = std::map<std::string, Picture, std::less<>>;
+std::future<ArtMap> g_artAhead;
+
+}  // namespace
+
+void DecodeArtAhead() {
+    GResource* art = quorvel_art_get_resource();
+    g_artAhead = std::async(std::launch::async, [art] {
+        // Fontconfig's set-up too (its settings and caches), which the first
+        // text laid out would otherwise wait for.
+        FcInit();
+        ArtMap decoded;
+        char** names = g_resource_enumerate_children(art, "/quorvel/art", G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+        for (char** at = names; at && *at; ++at) {
+            std::string name(*at);
+            if (!name.ends_with(".png")) continue;
+            name.resize(name.size() - 4);
+            decoded.emplace(name, DecodeArt(art, name));
+        }
+        g_strfreev(names);
+        return decoded;
+    });
+}
+
+Picture LoadArt(std::string_view name) {
+    static ArtMap cache;
+    if (g_artAhead.valid()) {
+        try {
+            cache.merge(g_artAhead.get());
+        } catch (const std::exception&) {  // out of memory: each is decoded when asked for
+        }
+    }
+    if (name.empty()) return nullptr;
+    if (auto it = cache.find(name); it != cache.end()) return it->second;
+    Picture picture = DecodeArt(quorvel_art_get_resource(), std::string(name));
     cache.emplace(std::string(name), picture);
     return picture;
 }

@@ -18,6 +18,10 @@ namespace quorvel::gtk {
 std::optional<Picture> DecodePictureFile(const std::string& path, PictureUse use = {});
 // A picture of the art built into the program, by name; nullptr when absent.
 Picture LoadArt(std::string_view name);
+// Decodes all of the art on a thread of its own, from now until the first
+// picture is asked for, and sets up fontconfig: GTK starts on the other core
+// meanwhile.
+void DecodeArtAhead();
 
 // The picture stretched over the rectangle, or unscaled with its top-left
 // corner at (x, y); its alpha is not used, as on the Windows desktop.
