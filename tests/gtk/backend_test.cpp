@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "layouts/forms.h"
 #include "lock/keyboard_filter.h"
 #include "platform/gtk/gtk_toolkit.h"
 #include "platform/gtk/pictures.h"
@@ -144,6 +145,57 @@ TEST(GtkStore, AReadOnlyStoreKeepsWhatItHolds) {
     if (access((folder / "store").c_str(), W_OK) == 0) GTEST_SKIP() << "this user writes even read-only files";
     toolkit.StoreSave(u"text2", u"APP", u"TEXT", u"lost");
     EXPECT_EQ(toolkit.StoreLoad(u"text2", u"APP", u"TEXT", u"fallback"), u"kept");
+}
+
+void Pass(int ms) {
+    const gint64 end = g_get_monotonic_time() + gint64{ms} * 1000;
+    while (g_get_monotonic_time() < end) {
+        while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+        g_usleep(1000);
+    }
+}
+
+uint32_t RootPixel(int x, int y) {
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, 1, 1);
+    const guint8* p = gdk_pixbuf_read_pixels(shot);
+    const uint32_t rgb = uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+    g_object_unref(shot);
+    return rgb;
+}
+
+// The screen is covered in the lock window's colour from the moment the
+// desktop is held, and the cover never outlives the event that locked: the
+// lock window takes it away as it shows, and without one it goes at the next
+// turn of the main loop.
+TEST(GtkLock, TheCoverComesWithTheGrabAndGoesWithTheLockWindowOrAtTheNextTurn) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    const uint32_t colour = layouts::kForm2.backColor & 0xFFFFFF;
+    const uint32_t lockColour = (colour & 0xFF) << 16 | (colour & 0xFF00) | colour >> 16;  // 0xBBGGRR
+    for (const bool lockWindowShows : {true, false}) {
+        Folder folder;
+        GtkToolkit toolkit;
+        toolkit.storeFolder = folder / "store";
+        toolkit.MakeAhead(layouts::kForm2);
+        auto setup = toolkit.CreateForm(layouts::kForm1);
+        setup->Show();
+        Pass(300);  // the first frame, then what is made ahead
+        ASSERT_NE(RootPixel(2, 2), lockColour);
+        ASSERT_TRUE(toolkit.BeginLock());
+        EXPECT_TRUE(toolkit.CoverShown());
+        gdk_display_sync(gdk_display_get_default());
+        EXPECT_EQ(RootPixel(2, 2), lockColour) << lockWindowShows;
+        if (lockWindowShows) {
+            auto lock = toolkit.CreateForm(layouts::kForm2);
+            lock->Show();
+            EXPECT_FALSE(toolkit.CoverShown());
+            Pass(50);
+            EXPECT_EQ(RootPixel(2, 2), lockColour);  // the lock window's own
+        } else {
+            Pass(50);
+            EXPECT_FALSE(toolkit.CoverShown());
+            EXPECT_NE(RootPixel(2, 2), lockColour);
+        }
+    }
 }
 
 // The lock's filter sees the keys as the Windows hook does, left and right

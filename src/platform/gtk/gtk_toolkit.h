@@ -97,6 +97,8 @@ public:
     // From BeginLock to the end of the process: the program's windows are
     // unmanaged, and the keyboard and pointer are the program's.
     bool locked() const { return locked_; }
+    // Whether the cover BeginLock shows is on the screen.
+    bool CoverShown() const { return cover_.shown; }
     // Puts the windows of the topmost band in order (the message box, the
     // windows on top, the curtains right below them) above every other
     // window on the screen, and gives the keyboard to the front one. Done at
