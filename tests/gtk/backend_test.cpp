@@ -12,8 +12,12 @@
 
 #include "layouts/forms.h"
 #include "lock/keyboard_filter.h"
+#include "platform/gtk/form_window.h"
 #include "platform/gtk/gtk_toolkit.h"
 #include "platform/gtk/pictures.h"
+
+// Xlib last: its macros (None, Status) would clash with GoogleTest's names.
+#include <gdk/gdkx.h>
 
 namespace quorvel::gtk {
 namespace {
@@ -196,6 +200,37 @@ TEST(GtkLock, TheCoverComesWithTheGrabAndGoesWithTheLockWindowOrAtTheNextTurn) {
             EXPECT_NE(RootPixel(2, 2), lockColour);
         }
     }
+}
+
+// A timer whose ticks change nothing ticks a few times a second after a
+// second of them, and is back at its pace at the next event from the X
+// server; one whose ticks send requests keeps its pace.
+TEST(GtkTimers, IdleTicksSlowDownUntilAnythingHappens) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    const layouts::ControlSpec row{.name = "Ticker", .kind = layouts::ControlKind::Timer, .interval = 5};
+    FormTimer idle(row), busy(row);
+    int ticks = 0;
+    idle.Tick = [&ticks] { ++ticks; };
+    busy.Tick = [] { XNoOp(GDK_DISPLAY_XDISPLAY(gdk_display_get_default())); };
+    idle.SetEnabled(true);
+    busy.SetEnabled(true);
+    Pass(1300);
+    EXPECT_TRUE(idle.Slowed());
+    EXPECT_FALSE(busy.Slowed());
+    ticks = 0;
+    Pass(1000);
+    EXPECT_LE(ticks, 1000 / kIdleTickMs + 1);
+    busy.SetEnabled(false);
+    Pass(1300);
+    ASSERT_TRUE(idle.Slowed());
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_POPUP);  // its map and exposure are events
+    gtk_widget_show(window);
+    Pass(30);
+    EXPECT_FALSE(idle.Slowed());
+    ticks = 0;
+    Pass(300);
+    EXPECT_GE(ticks, 300 / kShortestTickMs / 2);
+    gtk_widget_destroy(window);
 }
 
 // The lock's filter sees the keys as the Windows hook does, left and right

@@ -804,6 +804,7 @@ Picture FormWindow::StretchedPicture() const {
 }
 
 gboolean FormWindow::AfterDraw(GtkWidget*, cairo_t*, FormWindow* self) {
+    FormTimer::NoteActivity();
     if (!self->firstPainted_) {
         // The first frame is on its way to the screen: what is made ahead is
         // made once it is there and the program idles.
@@ -903,28 +904,97 @@ void FormWindow::BeginCaptionDrag() {
 
 // ---- timers ----
 
+namespace {
+
+// The program's timers, and what has happened since: frames drawn and
+// events from the X server.
+std::vector<FormTimer*> g_timers;
+guint64 g_activity = 0;
+
+GdkFilterReturn NoteEvent(GdkXEvent*, GdkEvent*, gpointer) {
+    ++g_activity;
+    FormTimer::Wake();
+    return GDK_FILTER_CONTINUE;
+}
+
+Display* XDisplayOrNull() {
+    GdkDisplay* display = gdk_display_get_default();
+    return display && GDK_IS_X11_DISPLAY(display) ? GDK_DISPLAY_XDISPLAY(display) : nullptr;
+}
+
+}  // namespace
+
+void FormTimer::NoteActivity() { ++g_activity; }
+
+FormTimer::FormTimer(const layouts::ControlSpec& row) : interval_(row.interval) {
+    static const bool watching = [] {
+        if (XDisplayOrNull()) gdk_window_add_filter(nullptr, &NoteEvent, nullptr);
+        return true;
+    }();
+    (void)watching;
+    g_timers.push_back(this);
+}
+
+FormTimer::~FormTimer() {
+    SetEnabled(false);
+    std::erase(g_timers, this);
+}
+
+void FormTimer::Wake() {
+    for (FormTimer* timer : g_timers)
+        if (timer->slowed_) timer->Start(false);
+}
+
+void FormTimer::Start(bool slowed) {
+    if (source_) g_source_remove(source_);
+    slowed_ = slowed;
+    idleTicks_ = 0;
+    lastActivity_ = g_activity;
+    // As on the Windows desktop the program was designed for, whose timers
+    // tick with the system clock (64 times a second), a timer ticks at most
+    // every 16 ms: the pages slide at the designed pace.
+    const int ms = slowed ? kIdleTickMs : std::max(interval_, kShortestTickMs);
+    source_ = g_timeout_add(static_cast<guint>(ms), &FormTimer::Ticked, this);
+}
+
 void FormTimer::SetEnabled(bool enabled) {
     if (enabled == (source_ != 0)) return;  // enabling a running timer changes nothing
     if (enabled) {
-        // As on the Windows desktop the program was designed for, whose
-        // timers tick with the system clock (64 times a second), a timer
-        // ticks at most every 16 ms: the pages slide at the designed pace,
-        // and a lock's keep-on-top tick costs next to nothing.
-        source_ = g_timeout_add(static_cast<guint>(std::max(interval_, kShortestTickMs)), &FormTimer::Ticked, this);
+        Wake();
+        Start(false);
     } else {
         g_source_remove(source_);
         source_ = 0;
+        slowed_ = false;
     }
 }
 
 gboolean FormTimer::Ticked(gpointer data) {
     auto* self = static_cast<FormTimer*>(data);
-    // The tick may stop this timer, or end its window: nothing of it is
-    // touched after.
+    const guint source = self->source_;
+    Display* x = XDisplayOrNull();
+    const unsigned long request = x ? XNextRequest(x) : 0;
     Guarded("a timer's tick", [&] {
         if (self->Tick) self->Tick();
     });
-    return G_SOURCE_CONTINUE;
+    // The tick may have stopped or started this timer again, or ended its
+    // window (and the timer with it): then nothing more of it is touched.
+    if (std::find(g_timers.begin(), g_timers.end(), self) == g_timers.end() || self->source_ != source || !x)
+        return G_SOURCE_CONTINUE;
+    const bool idle = XNextRequest(x) == request && g_activity == self->lastActivity_;
+    self->lastActivity_ = g_activity;
+    if (!idle) {
+        self->idleTicks_ = 0;
+        if (self->slowed_) {
+            Wake();
+            return G_SOURCE_REMOVE;  // started again at its pace
+        }
+        return G_SOURCE_CONTINUE;
+    }
+    if (self->slowed_ || ++self->idleTicks_ < kIdleTicksBeforeSlowing) return G_SOURCE_CONTINUE;
+    self->source_ = 0;  // this source ends with this tick
+    self->Start(true);
+    return G_SOURCE_REMOVE;
 }
 
 }  // namespace quorvel::gtk

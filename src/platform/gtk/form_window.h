@@ -236,20 +236,39 @@ private:
 };
 
 inline constexpr int kShortestTickMs = 16;
+// A timer whose ticks have changed nothing for this many ticks in a row...
+inline constexpr int kIdleTicksBeforeSlowing = 60;
+// ...ticks this often until anything happens.
+inline constexpr int kIdleTickMs = 250;
 
-// A GLib timeout of a form.
+// A GLib timeout of a form. A tick that changes nothing (no request to the X
+// server, no frame drawn, no event from the server since the tick before)
+// is idle; after a second of idle ticks the timer ticks 4 times a second, so
+// that a lock's keep-on-top tick wakes the program as seldom as an
+// event-driven locker. Any event from the X server, any timer enabled, or a
+// tick that changes something brings every timer back to its pace at once.
 class FormTimer : public Timer {
 public:
-    explicit FormTimer(const layouts::ControlSpec& row) : interval_(row.interval) {}
-    ~FormTimer() override { SetEnabled(false); }
+    explicit FormTimer(const layouts::ControlSpec& row);
+    ~FormTimer() override;
     int Interval() const override { return interval_; }
     bool Enabled() const override { return source_ != 0; }
     void SetEnabled(bool enabled) override;
+    bool Slowed() const { return slowed_; }
+    // Every slowed timer back to its pace.
+    static void Wake();
+    // Something was drawn: the ticks around it are not idle.
+    static void NoteActivity();
 
 private:
     static gboolean Ticked(gpointer self);
+    void Start(bool slowed);
     int interval_;
     guint source_ = 0;
+    bool slowed_ = false;
+    int idleTicks_ = 0;
+    unsigned long lastRequest_ = 0;
+    guint64 lastActivity_ = 0;
 };
 
 // A control of any kind but a timer; a panel also gives its inner container.
