@@ -19,7 +19,7 @@ class MadeAhead {
 public:
     void Plan(const layouts::FormSpec& form) { planned_.push_back(&form); }
 
-    // Makes the planned windows with make(spec); one that fails is reported
+    // Makes the planned windows with make(form); one that fails is reported
     // with report(where, what) and made when it is asked for instead.
     template <typename Make, typename Report>
     void MakePlanned(Make make, Report report) {

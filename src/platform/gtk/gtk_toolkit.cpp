@@ -137,16 +137,28 @@ void GtkToolkit::HideCover() {
     cover_.shown = false;
 }
 
-void GtkToolkit::MakeScreenCopyAhead() {
+Display* GtkToolkit::ScreenPixmap() {
     GdkScreen* screen = gdk_screen_get_default();
-    if (beneath_.pixmap || !GDK_IS_X11_SCREEN(screen) || gdk_screen_is_composited(screen)) return;
+    if (!GDK_IS_X11_SCREEN(screen) || gdk_screen_is_composited(screen)) return nullptr;
     Display* x = GDK_SCREEN_XDISPLAY(screen);
     const int number = GDK_SCREEN_XNUMBER(screen);
-    beneath_ = {
-        x,
-        XCreatePixmap(x, RootWindow(x, number), static_cast<unsigned>(DisplayWidth(x, number)),
-                      static_cast<unsigned>(DisplayHeight(x, number)), static_cast<unsigned>(DefaultDepth(x, number))),
-        DisplayWidth(x, number), DisplayHeight(x, number)};
+    const int width = DisplayWidth(x, number), height = DisplayHeight(x, number);
+    if (beneath_.pixmap && (beneath_.width != width || beneath_.height != height)) {
+        XFreePixmap(x, beneath_.pixmap);
+        beneath_ = {};
+    }
+    if (!beneath_.pixmap)
+        beneath_ = {x,
+                    XCreatePixmap(x, RootWindow(x, number), static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                  static_cast<unsigned>(DefaultDepth(x, number))),
+                    width, height};
+    return x;
+}
+
+void GtkToolkit::MakeScreenCopyAhead() {
+    if (beneath_.pixmap) return;
+    Display* x = ScreenPixmap();
+    if (!x) return;
     // Written once now: the X server takes the memory of a screen-sized
     // pixmap at its first drawing, which would otherwise fall in the lock.
     GC gc = XCreateGC(x, beneath_.pixmap, 0, nullptr);
@@ -156,29 +168,20 @@ void GtkToolkit::MakeScreenCopyAhead() {
 }
 
 void GtkToolkit::KeepScreenBeneath() {
-    GdkScreen* screen = gdk_screen_get_default();
-    if (screenBeneath_ || gdk_screen_is_composited(screen)) return;
+    if (screenBeneath_) return;
     // Copied within the X server: nothing travels, and it takes no time
     // from the lock.
-    Display* x = GDK_SCREEN_XDISPLAY(screen);
-    const int number = GDK_SCREEN_XNUMBER(screen);
-    const ::Window root = RootWindow(x, number);
-    const int width = DisplayWidth(x, number), height = DisplayHeight(x, number);
-    if (beneath_.pixmap && (beneath_.width != width || beneath_.height != height)) {
-        XFreePixmap(x, beneath_.pixmap);
-        beneath_ = {};
-    }
-    if (!beneath_.pixmap)
-        beneath_ = {x,
-                    XCreatePixmap(x, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                                  static_cast<unsigned>(DefaultDepth(x, number))),
-                    width, height};
+    Display* x = ScreenPixmap();
+    if (!x) return;
+    const int number = DefaultScreen(x);
     XGCValues values{};
     values.subwindow_mode = IncludeInferiors;
-    GC gc = XCreateGC(x, root, GCSubwindowMode, &values);
-    XCopyArea(x, root, beneath_.pixmap, gc, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0);
+    GC gc = XCreateGC(x, RootWindow(x, number), GCSubwindowMode, &values);
+    XCopyArea(x, RootWindow(x, number), beneath_.pixmap, gc, 0, 0, static_cast<unsigned>(beneath_.width),
+              static_cast<unsigned>(beneath_.height), 0, 0);
     XFreeGC(x, gc);
-    screenBeneath_ = cairo_xlib_surface_create(x, beneath_.pixmap, DefaultVisual(x, number), width, height);
+    screenBeneath_ =
+        cairo_xlib_surface_create(x, beneath_.pixmap, DefaultVisual(x, number), beneath_.width, beneath_.height);
 }
 
 std::unique_ptr<Window> GtkToolkit::CreateForm(const layouts::FormSpec& form) {

@@ -147,6 +147,9 @@ private:
         int width = 0, height = 0;
     } beneath_;
     cairo_surface_t* screenBeneath_ = nullptr;
+    // The pixmap of the screen's size (made, or made again for a new size);
+    // its display, or none where X cannot hold a screen beneath.
+    ::_XDisplay* ScreenPixmap();
     void MakeScreenCopyAhead();
     void KeepScreenBeneath();
     // A plain X window over the whole screen in the lock window's colour,
