@@ -17,6 +17,7 @@
 #include "lock/form2.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_toolkit.h"
+#include "pump.h"
 
 namespace quorvel::win32 {
 namespace {
@@ -115,6 +116,37 @@ TEST_F(Layout, TheOverlappingGroupsStartInTheirDesignedOrder) {
     // A page slid in covers the password rows.
     EXPECT_TRUE(Above(panel("Picture1"), Hwnd(w, "Text1", ControlKind::TextBox)));
     EXPECT_TRUE(Above(panel("Picture1"), button("iButton3")));
+}
+
+// The three pages parked outside the window are made once its first paint is
+// done, beneath the controls above them in the layout, and their controls
+// raise their events to the handlers.
+TEST_F(Layout, ThePagesParkedOutsideAreMadeAfterTheFirstPaint) {
+    const HWND form1 = reinterpret_cast<HWND>(Form1().Handle());
+    auto pages = [form1] {
+        std::vector<HWND> found;
+        for (HWND h = GetWindow(form1, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            wchar_t name[32] = {};
+            GetClassNameW(h, name, 32);
+            RECT r;
+            GetWindowRect(h, &r);
+            if (wcscmp(name, L"QuorvelPanel") == 0 && r.right - r.left == 380) found.push_back(h);
+        }
+        return found;
+    };
+    EXPECT_TRUE(pages().empty());
+    Pump(300);
+    const std::vector<HWND> made = pages();
+    Window& w = Form1();
+    auto panel = [&](std::string_view n) { return Hwnd(w, n, ControlKind::Panel); };
+    EXPECT_EQ(made, (std::vector<HWND>{panel("Picture3"), panel("Picture2"), panel("Picture1")}));
+    EXPECT_EQ(GetWindow(Hwnd(w, "i2", ControlKind::Button), GW_HWNDNEXT), panel("Picture3"));
+    EXPECT_EQ(GetWindow(panel("Picture1"), GW_HWNDNEXT), Hwnd(w, "iButton5", ControlKind::Button));
+    int changes = 0;
+    w.TextBoxNamed("Text4").Change = [&changes] { ++changes; };
+    SetWindowTextW(Hwnd(w, "Text4", ControlKind::TextBox), L"2580");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(w.TextBoxNamed("Text4").Text(), u"2580");
 }
 
 TEST_F(Layout, EveryButtonTakesTheSizeOfOneFrameOfItsStrip) {

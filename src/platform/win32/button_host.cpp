@@ -109,8 +109,7 @@ void ButtonHost::RecreateImage() {
 }
 
 ScreenPoint ButtonHost::CursorPos() const {
-    POINT p{};
-    GetCursorPos(&p);
+    const POINT p = toolkit_.CursorPos();
     return {p.x, p.y};
 }
 
@@ -126,7 +125,7 @@ bool ButtonHost::Showing() const {
 }
 
 intptr_t ButtonHost::WindowFromPoint(ScreenPoint point) const {
-    return reinterpret_cast<intptr_t>(::WindowFromPoint(POINT{point.x, point.y}));
+    return reinterpret_cast<intptr_t>(toolkit_.WindowAt(POINT{point.x, point.y}));
 }
 
 bool ButtonHost::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
@@ -339,6 +338,9 @@ LRESULT ButtonHost::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_ERASEBKGND: return 1;
+        // No frame, so nothing to paint around the client area; the default
+        // handler would still take a window context for it at every show.
+        case WM_NCPAINT: return 0;
         case WM_SIZE: {
             const RECT before{0, 0, size_.cx, size_.cy};
             RecreateImage();

@@ -97,6 +97,9 @@ bool Container::HandleContainerMessage(UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_PAINT: Paint(); return true;
         case WM_ERASEBKGND: result = 1; return true;
+        // Frameless: nothing to paint around the client area; the default
+        // handler would still take a window context for it at every show.
+        case WM_NCPAINT: result = 0; return true;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
             if (HBRUSH brush = TextBoxColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {

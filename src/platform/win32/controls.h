@@ -84,6 +84,9 @@ public:
 };
 std::unique_ptr<FormTimer> MakeTimer(FormWindow& form, const layouts::ControlSpec& row);
 
+// The native window of a child-window control (text box, panel, button);
+// nullptr for drawn-only controls.
+HWND ChildWindowOf(Control& control);
 ButtonHost* ButtonHostOf(Control& control);
 // Gives the control's tip, if it has one, to its window's tool tips.
 void AddToolTip(Control& control);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <set>
 #include <stdexcept>
 
 #include "platform/tab_order.h"
@@ -88,18 +89,86 @@ void FormWindow::BuildControls() {
     // In the designed order, topmost first: a new child window goes beneath
     // its siblings, so creating them in this order stacks them as designed
     // without moving any. A panel comes before the controls it holds.
+    std::set<std::string_view> parkedPanels;
     for (const ControlSpec& row : form_.controls) {
         const std::string key = KeyOf(row.name, row.index);
         if (row.kind == ControlKind::Timer) {
             timerControls_[key] = MakeTimer(*this, row);
             continue;
         }
+        if (parkedPanels.contains(row.container) || ParkedOutside(row)) {
+            if (row.kind == ControlKind::Panel) parkedPanels.insert(row.name);
+            controls_[key] = MakeStandIn(row.kind, *this);
+            parked_.push_back(&row);
+            continue;
+        }
         Container* inner = nullptr;
         controls_[key] = MakeControl(ContainerOf(row.container), row, &inner);
         if (row.kind == ControlKind::Panel) panels_[std::string(row.name)] = inner;
-        if (HWND child = ChildWindowOf(*controls_[key])) {
-            if (row.tabIndex >= 0 && row.kind != ControlKind::Panel) tabOrder_.emplace_back(row.tabIndex, child);
+    }
+    RebuildTabOrder();
+}
+
+bool FormWindow::ParkedOutside(const ControlSpec& row) const {
+    if (row.kind != ControlKind::Panel || !row.container.empty() || form_.maximized) return false;
+    return row.left >= form_.clientWidth || row.top >= form_.clientHeight || row.left + row.width <= 0 ||
+           row.top + row.height <= 0;
+}
+
+void FormWindow::MakeParkedPages() {
+    if (parked_.empty() || makingPages_) return;
+    makingPages_ = true;
+    std::vector<Control*> made;
+    try {
+        // One row at a time: a row that fails stays parked, and the next ask
+        // tries it again.
+        while (!parked_.empty()) {
+            const ControlSpec& row = *parked_.front();
+            Container* inner = nullptr;
+            std::unique_ptr<Control> control = MakeControl(ContainerOf(row.container), row, &inner);
+            if (row.kind == ControlKind::Panel) {
+                panels_[std::string(row.name)] = inner;
+                if (row.container.empty()) PlaceAsDesigned(row, ChildWindowOf(*control));
+            }
+            made.push_back(control.get());
+            dynamic_cast<StandIn&>(*controls_.at(KeyOf(row.name, row.index))).Take(std::move(control));
+            parked_.erase(parked_.begin());
         }
+    } catch (...) {
+        makingPages_ = false;
+        RebuildTabOrder();
+        throw;
+    }
+    makingPages_ = false;
+    RebuildTabOrder();
+    // Made after the window's show, its buttons cut their frames now.
+    if (showOrder_.ShownOnce()) {
+        const Win32Toolkit::PointerLook look(toolkit_);
+        for (Control* control : made) {
+            if (ButtonHost* host = ButtonHostOf(*control)) host->Shown();
+        }
+    }
+}
+
+void FormWindow::PlaceAsDesigned(const ControlSpec& row, HWND window) {
+    // Directly beneath the sibling before it in the layout; nothing has been
+    // restacked yet (restacking makes the pages first).
+    HWND above = HWND_TOP;
+    for (const ControlSpec& other : form_.controls) {
+        if (&other == &row) break;
+        if (other.container != row.container || other.kind == ControlKind::Timer) continue;
+        if (HWND h = ChildWindowOf(*controls_.at(KeyOf(other.name, other.index)))) above = h;
+    }
+    ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FormWindow::RebuildTabOrder() {
+    tabOrder_.clear();
+    for (const ControlSpec& row : form_.controls) {
+        if (row.tabIndex < 0 || row.kind == ControlKind::Panel || row.kind == ControlKind::Timer) continue;
+        Control& control = *controls_.at(KeyOf(row.name, row.index));
+        if (const auto* standIn = dynamic_cast<const StandIn*>(&control); standIn && standIn->Waiting()) continue;
+        if (HWND child = ChildWindowOf(control)) tabOrder_.emplace_back(row.tabIndex, child);
     }
     std::sort(tabOrder_.begin(), tabOrder_.end());
 }
@@ -203,8 +272,11 @@ void FormWindow::Show() {
         SetTimer(hwnd_, kMonitorTimer, kMonitorLookMs, nullptr);
     }
     // The buttons on the screen now cut their frames (once, at their first show).
-    for (auto& [name, control] : controls_) {
-        if (ButtonHost* host = ButtonHostOf(*control)) host->Shown();
+    {
+        const Win32Toolkit::PointerLook look(toolkit_);
+        for (auto& [name, control] : controls_) {
+            if (ButtonHost* host = ButtonHostOf(*control)) host->Shown();
+        }
     }
     RECT r;
     GetClientRect(hwnd_, &r);
@@ -230,6 +302,7 @@ void FormWindow::Show() {
 
 void FormWindow::AfterFirstPaint() {
     KillTimer(hwnd_, kAfterFirstPaintTimer);
+    MakeParkedPages();
     for (auto& [name, control] : controls_) AcceptDrops(*control);
     MakeToolTips();
     toolkit_.FirstPaintDone();

@@ -18,9 +18,11 @@
 #include "layouts/layout.h"
 #include "platform/show_order.h"
 #include "platform/toolkit.h"
+#include "platform/win32/controls.h"
 #include "platform/win32/curtains.h"
 #include "platform/win32/restack.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/stand_in.h"
 
 namespace quorvel::win32 {
 
@@ -65,7 +67,7 @@ protected:
     DrawnControlBase* pressedLabel_ = nullptr;
 };
 
-class FormWindow : public Window, public Container {
+class FormWindow : public Window, public Container, public PageMaker {
 public:
     // Made ahead (Win32Toolkit::MakeAhead), the window is nameless and not
     // yet one of the program's windows until HandOver.
@@ -121,6 +123,10 @@ public:
     UINT_PTR NextTimerId() { return nextTimerId_++; }
     // Called by the toolkit when the program's active form changes to this.
     void RaiseActivate();
+    // Makes the windows of the pages parked outside the window (nothing once
+    // they are made). Before any child window is restacked, so that they
+    // take their designed places among the others.
+    void MakeParkedPages() override;
 
     const layouts::FontSpec& DefaultFont() const { return *form_.font; }
     // For the window procedure (guard.h).
@@ -150,6 +156,13 @@ private:
     void AfterFirstPaint();
     static constexpr UINT_PTR kAfterFirstPaintTimer = 0x7154;  // the layout's timers count from 1
     void BuildControls();
+    // A panel of the window itself lying wholly outside it: a page, made
+    // later (see stand_in.h).
+    bool ParkedOutside(const layouts::ControlSpec& row) const;
+    // Puts a page made later where the layout has it among its siblings.
+    void PlaceAsDesigned(const layouts::ControlSpec& row, HWND window);
+    // Tab order over the controls whose windows are made.
+    void RebuildTabOrder();
     Container& ContainerOf(std::string_view name);
     template <typename T>
     T& Find(std::string_view name);
@@ -171,6 +184,10 @@ private:
     std::map<std::string, Container*, std::less<>> panels_;
     std::map<UINT_PTR, FormTimer*> timers_;
     std::vector<std::pair<int, HWND>> tabOrder_;
+    // The rows of the parked pages whose controls are still to be made, in
+    // the designed order.
+    std::vector<const layouts::ControlSpec*> parked_;
+    bool makingPages_ = false;
     UINT_PTR nextTimerId_ = 1;
 };
 
@@ -185,10 +202,4 @@ void RelayToToolTips(const MSG& msg);
 // form (true for a window in none of the program's forms: nothing covers it).
 bool ReachableInItsForm(HWND child);
 
-}  // namespace quorvel::win32
-
-namespace quorvel::win32 {
-// The native window of a child-window control (text box, panel, button);
-// nullptr for drawn-only controls.
-HWND ChildWindowOf(Control& control);
 }  // namespace quorvel::win32

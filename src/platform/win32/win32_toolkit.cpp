@@ -421,6 +421,22 @@ HICON Win32Toolkit::ProgramIcon(int size) {
     return static_cast<HICON>(LoadImageW(instance_, L"APPICON", IMAGE_ICON, size, size, LR_SHARED));
 }
 
+POINT Win32Toolkit::CursorPos() {
+    if (pointer_) return pointer_->at;
+    POINT p{};
+    GetCursorPos(&p);
+    if (pointerLooks_ > 0) pointer_ = PointerSeen{p, std::nullopt};
+    return p;
+}
+
+HWND Win32Toolkit::WindowAt(POINT point) {
+    const bool seen = pointer_ && pointer_->at.x == point.x && pointer_->at.y == point.y;
+    if (seen && pointer_->window) return *pointer_->window;
+    HWND window = ::WindowFromPoint(point);
+    if (seen) pointer_->window = window;
+    return window;
+}
+
 int Win32Toolkit::Run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -115,6 +115,25 @@ public:
                uint8_t charset);
     HCURSOR HandCursor();
     HICON ProgramIcon(int size);
+    // Where the pointer is and which window lies under it. While a
+    // PointerLook is held they are asked of the system once: a window's show
+    // redraws every button of it, each asking whether the pointer is over
+    // it, and nothing moves in between (under Wine each answer is a request
+    // to the Wine server and one to the X server).
+    POINT CursorPos();
+    HWND WindowAt(POINT point);
+    class PointerLook {
+    public:
+        explicit PointerLook(Win32Toolkit& toolkit) : toolkit_(toolkit) { ++toolkit_.pointerLooks_; }
+        ~PointerLook() {
+            if (--toolkit_.pointerLooks_ == 0) toolkit_.pointer_.reset();
+        }
+        PointerLook(const PointerLook&) = delete;
+        PointerLook& operator=(const PointerLook&) = delete;
+
+    private:
+        Win32Toolkit& toolkit_;
+    };
     void FormCreated(FormWindow* form);
     // Starts again every timer of the program whose start failed.
     void RetryTimers();
@@ -158,6 +177,13 @@ private:
     std::vector<ShownPicture> shownPictures_;
     StackWatch stackWatch_;
     HWND stackMark_ = nullptr;
+    // The pointer as read while a PointerLook is held.
+    struct PointerSeen {
+        POINT at{};
+        std::optional<HWND> window;
+    };
+    int pointerLooks_ = 0;
+    std::optional<PointerSeen> pointer_;
     // After forms_: a window made ahead and never handed over leaves none.
     MadeAhead<FormWindow> madeAhead_;
 };
