@@ -26,6 +26,15 @@ constexpr char kContainerKey[] = "quorvel-container";
 
 // The outline around a text box, which has no edge of its own.
 constexpr Rgba kOutline{0xC4 / 255.0, 0xCB / 255.0, 0xD0 / 255.0};
+
+// The place and size in pixels of a child widget within its container, as
+// the program set them.
+GdkRectangle ChildRect(GtkWidget* child) {
+    GdkRectangle r{GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child), "quorvel-x")),
+                   GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child), "quorvel-y")), 0, 0};
+    gtk_widget_get_size_request(child, &r.width, &r.height);
+    return r;
+}
 }  // namespace
 
 int ToPixels(Twips twips, float twipsPerPixel) {
@@ -192,6 +201,7 @@ void Container::AddChild(GtkWidget* child, int x, int y) {
     g_signal_connect_after(child, "map", G_CALLBACK(+[](GtkWidget*, Container* self) { self->ApplyOrder(); }), this);
     g_object_set_data(G_OBJECT(child), "quorvel-x", GINT_TO_POINTER(x));
     g_object_set_data(G_OBJECT(child), "quorvel-y", GINT_TO_POINTER(y));
+    Park(child);
     if (putDone_) gtk_layout_put(GTK_LAYOUT(layout_), child, x, y);
 }
 
@@ -207,8 +217,21 @@ void Container::PutChildren() {
 void Container::MoveChild(GtkWidget* child, int x, int y) {
     g_object_set_data(G_OBJECT(child), "quorvel-x", GINT_TO_POINTER(x));
     g_object_set_data(G_OBJECT(child), "quorvel-y", GINT_TO_POINTER(y));
+    Park(child);
     if (putDone_) gtk_layout_move(GTK_LAYOUT(layout_), child, x, y);
     Invalidate();
+}
+
+void Container::Park(GtkWidget* child) {
+    if (this != static_cast<Container*>(&form_)) return;
+    const GdkRectangle r = ChildRect(child);
+    const bool inside =
+        r.x < form_.PixelWidth() && r.y < form_.PixelHeight() && r.x + r.width > 0 && r.y + r.height > 0;
+    if (gtk_widget_get_child_visible(child) != inside) gtk_widget_set_child_visible(child, inside);
+}
+
+void Container::ParkAll() {
+    for (GtkWidget* child : children_) Park(child);
 }
 
 void Container::RestackChild(GtkWidget* child, bool toFront) {
@@ -401,15 +424,6 @@ Timer& FormWindow::TimerNamed(std::string_view name) {
 
 namespace {
 
-// The place and size in pixels of a child widget within its container, as
-// the program set them.
-GdkRectangle ChildRect(GtkWidget* child) {
-    GdkRectangle r{GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child), "quorvel-x")),
-                   GPOINTER_TO_INT(g_object_get_data(G_OBJECT(child), "quorvel-y")), 0, 0};
-    gtk_widget_get_size_request(child, &r.width, &r.height);
-    return r;
-}
-
 bool Contains(const GdkRectangle& r, int x, int y) {
     return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
 }
@@ -517,6 +531,7 @@ void FormWindow::OnConfigured(int x, int y, int width, int height) {
     const bool sized = width != width_ || height != height_;
     width_ = width;
     height_ = height;
+    if (sized) ParkAll();
     if (sized && !inShow_ && gtk_widget_get_visible(window_) && state_ != WindowState::Minimized &&
         showOrder_.Resized(width_, height_) && Resize)
         Resize();
@@ -544,6 +559,7 @@ void FormWindow::Place(int x, int y, int width, int height) {
     y_ = y;
     width_ = width;
     height_ = height;
+    if (sized) ParkAll();
     placing_ = true;
     placedAt_ = g_get_monotonic_time();
     gtk_window_move(GTK_WINDOW(window_), x, y);

@@ -64,6 +64,10 @@ public:
     void MoveChild(GtkWidget* child, int x, int y);
     // The children go into the layout, back first, once all are made.
     void PutChildren();
+    // A child of the window that lies wholly outside it (a page parked until
+    // it slides in) is not mapped, so its widgets are not realized until then.
+    void Park(GtkWidget* child);
+    void ParkAll();
     void Invalidate() const;
 
 protected:
@@ -163,6 +167,8 @@ public:
     bool Translucent() const;
     int PixelLeft() const { return x_; }
     int PixelTop() const { return y_; }
+    int PixelWidth() const { return width_; }
+    int PixelHeight() const { return height_; }
     uint8_t Opacity() const { return opacity_; }
     // Called by the toolkit when the program's active form changes to this.
     void RaiseActivate();
