@@ -46,8 +46,6 @@ FormWindow::FormWindow(Win32Toolkit& toolkit, const layouts::FormSpec& form, boo
     HWND hwnd = CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, x, y, width, height, nullptr, nullptr,
                                 toolkit.instance(), this);
     if (!hwnd) throw std::runtime_error("CreateWindowExW failed for a form");
-    SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(32)));
-    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(toolkit.ProgramIcon(16)));
     if (form.coversEveryMonitor) {
         // Asked at each look, so that a window made ahead sees the monitors of
         // the moment.
@@ -399,6 +397,9 @@ LRESULT FormWindow::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPar
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) OnActivated();
             break;
         case WM_SIZE: OnSized(); break;
+        // The window's icon, for whoever asks the window: its class's.
+        case WM_GETICON:
+            return static_cast<LRESULT>(GetClassLongPtrW(hwnd_, wParam == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
         case WM_SYSCOMMAND:
             if (!FrameRequestGranted(wParam)) return 0;
             break;
@@ -477,7 +478,14 @@ void RegisterWindowClasses(HINSTANCE instance) {
     static bool registered = false;
     if (registered) return;
     registered = true;
-    g_formClass = RegisterProgramClass(instance, kFormClass, &WindowProcedure<FormWindow>, CS_DBLCLKS);
+    // The program's icon is the class's: the window has it from its creation
+    // on (under Wine, setting it afterwards builds the X window's icon again
+    // at each setting).
+    const auto icon = [instance](int size) {
+        return static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, size, size, LR_SHARED));
+    };
+    g_formClass =
+        RegisterProgramClass(instance, kFormClass, &WindowProcedure<FormWindow>, CS_DBLCLKS, icon(32), icon(16));
     RegisterProgramClass(instance, kPanelClass, PanelProcedure());
     RegisterButtonClass(instance);
 }

@@ -69,12 +69,19 @@ const char* MessageName(UINT message) noexcept {
     }
 }
 
-ATOM RegisterProgramClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style) noexcept {
+ATOM RegisterProgramClass(HINSTANCE instance,
+                          const wchar_t* name,
+                          WNDPROC procedure,
+                          UINT style,
+                          HICON icon,
+                          HICON smallIcon) noexcept {
     WNDCLASSEXW description{};
     description.cbSize = sizeof description;
     description.style = style;
     description.lpfnWndProc = procedure;
     description.hInstance = instance;
+    description.hIcon = icon;
+    description.hIconSm = smallIcon;
     description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     description.lpszClassName = name;
     const ATOM atom = RegisterClassExW(&description);

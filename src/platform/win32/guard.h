@@ -51,9 +51,15 @@ void Guarded(const char* event, Work&& work) noexcept {
 LRESULT FailedMessageAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // Registers a window class of the program: its windows paint all of
-// themselves (no background brush) under the arrow cursor. Returns the
-// class's atom (0 when it could not be registered, which is reported).
-ATOM RegisterProgramClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, UINT style = 0) noexcept;
+// themselves (no background brush) under the arrow cursor, with the given
+// icons. Returns the class's atom (0 when it could not be registered, which is
+// reported).
+ATOM RegisterProgramClass(HINSTANCE instance,
+                          const wchar_t* name,
+                          WNDPROC procedure,
+                          UINT style = 0,
+                          HICON icon = nullptr,
+                          HICON smallIcon = nullptr) noexcept;
 
 // The window procedure of a class whose windows each belong to one object of
 // T: the object comes with the creation (WM_NCCREATE's parameter), lives in

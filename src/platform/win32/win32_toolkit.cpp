@@ -417,10 +417,6 @@ HCURSOR Win32Toolkit::HandCursor() {
     return hand;
 }
 
-HICON Win32Toolkit::ProgramIcon(int size) {
-    return static_cast<HICON>(LoadImageW(instance_, L"APPICON", IMAGE_ICON, size, size, LR_SHARED));
-}
-
 POINT Win32Toolkit::CursorPos() {
     if (pointer_) return pointer_->at;
     POINT p{};

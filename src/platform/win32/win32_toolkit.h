@@ -114,7 +114,6 @@ public:
                bool strikeout,
                uint8_t charset);
     HCURSOR HandCursor();
-    HICON ProgramIcon(int size);
     // Where the pointer is and which window lies under it. While a
     // PointerLook is held they are asked of the system once: a window's show
     // redraws every button of it, each asking whether the pointer is over
