@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <future>
 #include <iterator>
 #include <limits>
 #include <map>
@@ -211,20 +212,62 @@ std::optional<Picture> DecodePictureMemory(const void* data, size_t size) {
     return Decode(decoder.Get(), PictureUse{});
 }
 
+namespace {
+
+// An embedded picture of the art as the program's own decoder reads it: none
+// when the resource is missing or in a form it does not read.
+struct ArtResource {
+    const void* data = nullptr;
+    size_t size = 0;
+};
+
+ArtResource FindArt(std::string_view name) {
+    const std::wstring resource(name.begin(), name.end());
+    HRSRC info = FindResourceW(nullptr, resource.c_str(), RT_RCDATA);
+    HGLOBAL handle = info ? LoadResource(nullptr, info) : nullptr;
+    const void* data = handle ? LockResource(handle) : nullptr;
+    return data ? ArtResource{data, SizeofResource(nullptr, info)} : ArtResource{};
+}
+
+Picture DecodeOwn(const ArtResource& art) {
+    if (!art.data) return nullptr;
+    auto own = png::Decode({static_cast<const uint8_t*>(art.data), art.size});
+    return own ? std::make_shared<const Bitmap>(std::move(*own)) : nullptr;
+}
+
+// The pictures being decoded ahead, by name.
+std::map<std::string, std::future<Picture>, std::less<>>& Ahead() {
+    static std::map<std::string, std::future<Picture>, std::less<>> ahead;
+    return ahead;
+}
+
+}  // namespace
+
+void DecodeArtAhead(std::string_view name) {
+    if (name.empty() || Ahead().contains(name)) return;
+    try {
+        Ahead().emplace(std::string(name),
+                        std::async(std::launch::async, [art = FindArt(name)] { return DecodeOwn(art); }));
+    } catch (const std::exception&) {  // no thread: decoded when asked for
+    }
+}
+
 Picture LoadArt(std::string_view name) {
     static std::map<std::string, Picture, std::less<>> cache;
     if (name.empty()) return nullptr;
     if (auto it = cache.find(name); it != cache.end()) return it->second;
-    std::wstring resource(name.begin(), name.end());
     Picture picture;
-    if (HRSRC info = FindResourceW(nullptr, resource.c_str(), RT_RCDATA)) {
-        HGLOBAL handle = LoadResource(nullptr, info);
-        const void* data = handle ? LockResource(handle) : nullptr;
-        const size_t size = SizeofResource(nullptr, info);
-        if (auto own = data ? png::Decode({static_cast<const uint8_t*>(data), size}) : std::nullopt)
-            picture = std::make_shared<const Bitmap>(std::move(*own));
-        else if (data)
-            picture = DecodePictureMemory(data, size).value_or(nullptr);
+    if (auto ahead = Ahead().find(name); ahead != Ahead().end()) {
+        try {
+            picture = ahead->second.get();
+        } catch (const std::exception&) {  // out of memory on the way: decoded again below
+        }
+        Ahead().erase(ahead);
+    }
+    if (!picture) {
+        const ArtResource art = FindArt(name);
+        picture = DecodeOwn(art);
+        if (!picture && art.data) picture = DecodePictureMemory(art.data, art.size).value_or(nullptr);
     }
     cache.emplace(std::string(name), picture);
     return picture;
