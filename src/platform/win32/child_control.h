@@ -38,11 +38,11 @@ public:
     void SetWidth(Twips v) override { Move(left_, top_, v, height_); }
     void SetHeight(Twips v) override { Move(left_, top_, width_, v); }
     void BringToFront() override {
-        container_.form().MakeParkedPages();
+        container_.form().MakeWaitingControls();
         ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     void SendToBack() override {
-        container_.form().MakeParkedPages();
+        container_.form().MakeWaitingControls();
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     HWND hwnd() const { return hwnd_; }

@@ -86,18 +86,22 @@ Container& FormWindow::ContainerOf(std::string_view name) {
 void FormWindow::BuildControls() {
     // In the designed order, topmost first: a new child window goes beneath
     // its siblings, so creating them in this order stacks them as designed
-    // without moving any. A panel comes before the controls it holds.
-    std::set<std::string_view> parkedPanels;
+    // without moving any. A panel comes before the controls it holds. The
+    // lock window makes all of its controls at once: locking only shows it.
+    const bool later = !form_.coversEveryMonitor;
+    std::set<std::string_view> waitingPanels;
     for (const ControlSpec& row : form_.controls) {
         const std::string key = KeyOf(row.name, row.index);
         if (row.kind == ControlKind::Timer) {
             timerControls_[key] = MakeTimer(*this, row);
             continue;
         }
-        if (parkedPanels.contains(row.container) || ParkedOutside(row)) {
-            if (row.kind == ControlKind::Panel) parkedPanels.insert(row.name);
-            controls_[key] = MakeStandIn(row.kind, *this);
-            parked_.push_back(&row);
+        const bool window =
+            row.kind == ControlKind::TextBox || row.kind == ControlKind::Button || row.kind == ControlKind::Panel;
+        if (later && (window || waitingPanels.contains(row.container))) {
+            if (row.kind == ControlKind::Panel) waitingPanels.insert(row.name);
+            controls_[key] = MakeStandIn(row, *this);
+            waiting_.push_back(&row);
             continue;
         }
         Container* inner = nullptr;
@@ -113,31 +117,47 @@ bool FormWindow::ParkedOutside(const ControlSpec& row) const {
            row.top + row.height <= 0;
 }
 
-void FormWindow::MakeParkedPages() {
-    if (parked_.empty() || makingPages_) return;
-    makingPages_ = true;
+void FormWindow::MakeWaitingControls() { MakeWaiting(true); }
+
+void FormWindow::MakeWaiting(bool all) {
+    if (waiting_.empty() || making_) return;
+    making_ = true;
     std::vector<Control*> made;
+    // Shown at the show: what the stand-in holds as visible, in a container
+    // made now, in no page parked outside.
+    std::set<std::string_view> shownPanels;
+    const auto shown = [&](const ControlSpec& row, const ControlSpec& held) {
+        if (!held.visible || ParkedOutside(row)) return false;
+        return row.container.empty() || shownPanels.contains(row.container);
+    };
     try {
-        // One row at a time: a row that fails stays parked, and the next ask
+        // One row at a time: a row that fails stays waiting, and the next ask
         // tries it again.
-        while (!parked_.empty()) {
-            const ControlSpec& row = *parked_.front();
+        for (size_t i = 0; i < waiting_.size();) {
+            const ControlSpec& row = *waiting_[i];
+            auto& standIn = dynamic_cast<StandIn&>(*controls_.at(KeyOf(row.name, row.index)));
+            const ControlSpec& held = standIn.RowToMake();
+            if (!all && !shown(row, held)) {
+                ++i;
+                continue;
+            }
             Container* inner = nullptr;
-            std::unique_ptr<Control> control = MakeControl(ContainerOf(row.container), row, &inner);
+            std::unique_ptr<Control> control = MakeControl(ContainerOf(row.container), held, &inner);
             if (row.kind == ControlKind::Panel) {
                 panels_[std::string(row.name)] = inner;
-                if (row.container.empty()) PlaceAsDesigned(row, ChildWindowOf(*control));
+                shownPanels.insert(row.name);
             }
+            if (HWND window = ChildWindowOf(*control)) PlaceAsDesigned(row, window);
             made.push_back(control.get());
-            dynamic_cast<StandIn&>(*controls_.at(KeyOf(row.name, row.index))).Take(std::move(control));
-            parked_.erase(parked_.begin());
+            standIn.Take(std::move(control));
+            waiting_.erase(waiting_.begin() + static_cast<ptrdiff_t>(i));
         }
     } catch (...) {
-        makingPages_ = false;
+        making_ = false;
         RebuildTabOrder();
         throw;
     }
-    makingPages_ = false;
+    making_ = false;
     RebuildTabOrder();
     // Made after the window's show, its buttons cut their frames now.
     if (showOrder_.ShownOnce()) {
@@ -149,15 +169,29 @@ void FormWindow::MakeParkedPages() {
 }
 
 void FormWindow::PlaceAsDesigned(const ControlSpec& row, HWND window) {
-    // Directly beneath the sibling before it in the layout; nothing has been
-    // restacked yet (restacking makes the pages first).
+    // A new window goes beneath its siblings, where the layout has it unless
+    // a sibling after it in the layout is made already. Then directly beneath
+    // the nearest made sibling before it (or on top): nothing has been
+    // restacked yet, since restacking makes every control first.
     HWND above = HWND_TOP;
+    bool later = false;
+    bool before = true;
     for (const ControlSpec& other : form_.controls) {
-        if (&other == &row) break;
+        if (&other == &row) {
+            before = false;
+            continue;
+        }
         if (other.container != row.container || other.kind == ControlKind::Timer) continue;
-        if (HWND h = ChildWindowOf(*controls_.at(KeyOf(other.name, other.index)))) above = h;
+        Control& control = *controls_.at(KeyOf(other.name, other.index));
+        if (const auto* standIn = dynamic_cast<const StandIn*>(&control); standIn && standIn->Waiting()) continue;
+        HWND h = ChildWindowOf(control);
+        if (!h) continue;
+        if (before)
+            above = h;
+        else
+            later = true;
     }
-    ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (later) ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void FormWindow::RebuildTabOrder() {
@@ -257,6 +291,9 @@ void FormWindow::OnSized() {
 
 void FormWindow::Show() {
     if (destroyed_) return;
+    // What is to be seen now is made now; the rest after the first paint.
+    holding_ = false;
+    MakeWaiting(false);
     inShow_ = true;
     const bool first = !showOrder_.ShownOnce();
     if (IsIconic(hwnd_))
@@ -300,7 +337,7 @@ void FormWindow::Show() {
 
 void FormWindow::AfterFirstPaint() {
     KillTimer(hwnd_, kAfterFirstPaintTimer);
-    MakeParkedPages();
+    MakeWaitingControls();
     for (auto& [name, control] : controls_) AcceptDrops(*control);
     MakeToolTips();
     toolkit_.FirstPaintDone();

@@ -67,7 +67,7 @@ protected:
     DrawnControlBase* pressedLabel_ = nullptr;
 };
 
-class FormWindow : public Window, public Container, public PageMaker {
+class FormWindow : public Window, public Container, public ControlMaker {
 public:
     // Made ahead (Win32Toolkit::MakeAhead), the window is nameless and not
     // yet one of the program's windows until HandOver.
@@ -123,10 +123,11 @@ public:
     UINT_PTR NextTimerId() { return nextTimerId_++; }
     // Called by the toolkit when the program's active form changes to this.
     void RaiseActivate();
-    // Makes the windows of the pages parked outside the window (nothing once
-    // they are made). Before any child window is restacked, so that they
-    // take their designed places among the others.
-    void MakeParkedPages() override;
+    // Makes every control still waiting to be made (see stand_in.h; nothing
+    // once all are). Also before any child window is restacked, so that
+    // those made later take their designed places among the others.
+    void MakeWaitingControls() override;
+    bool Holding() const override { return holding_; }
 
     const layouts::FontSpec& DefaultFont() const { return *form_.font; }
     // For the window procedure (guard.h).
@@ -156,10 +157,14 @@ private:
     void AfterFirstPaint();
     static constexpr UINT_PTR kAfterFirstPaintTimer = 0x7154;  // the layout's timers count from 1
     void BuildControls();
-    // A panel of the window itself lying wholly outside it: a page, made
-    // later (see stand_in.h).
+    // A panel of the window itself lying wholly outside it: a page, parked
+    // until it slides in.
     bool ParkedOutside(const layouts::ControlSpec& row) const;
-    // Puts a page made later where the layout has it among its siblings.
+    // Makes the waiting controls, in the designed order: all of them, or
+    // those the window's show would show.
+    void MakeWaiting(bool all);
+    // Puts a control made after some of its later siblings where the layout
+    // has it among them.
     void PlaceAsDesigned(const layouts::ControlSpec& row, HWND window);
     // Tab order over the controls whose windows are made.
     void RebuildTabOrder();
@@ -184,10 +189,10 @@ private:
     std::map<std::string, Container*, std::less<>> panels_;
     std::map<UINT_PTR, FormTimer*> timers_;
     std::vector<std::pair<int, HWND>> tabOrder_;
-    // The rows of the parked pages whose controls are still to be made, in
-    // the designed order.
-    std::vector<const layouts::ControlSpec*> parked_;
-    bool makingPages_ = false;
+    // The rows whose controls are still to be made, in the designed order.
+    std::vector<const layouts::ControlSpec*> waiting_;
+    bool making_ = false;
+    bool holding_ = true;
     UINT_PTR nextTimerId_ = 1;
 };
 

@@ -2,13 +2,13 @@
 
 namespace quorvel::win32 {
 
-std::unique_ptr<Control> MakeStandIn(layouts::ControlKind kind, PageMaker& maker) {
-    switch (kind) {
-        case layouts::ControlKind::TextBox: return std::make_unique<StandInTextBox>(maker);
-        case layouts::ControlKind::Label: return std::make_unique<StandInLabel>(maker);
-        case layouts::ControlKind::Image: return std::make_unique<StandInImage>(maker);
-        case layouts::ControlKind::Panel: return std::make_unique<StandInPanel>(maker);
-        case layouts::ControlKind::Button: return std::make_unique<StandInButton>(maker);
+std::unique_ptr<Control> MakeStandIn(const layouts::ControlSpec& row, ControlMaker& maker) {
+    switch (row.kind) {
+        case layouts::ControlKind::TextBox: return std::make_unique<StandInTextBox>(row, maker);
+        case layouts::ControlKind::Label: return std::make_unique<StandInLabel>(row, maker);
+        case layouts::ControlKind::Image: return std::make_unique<StandInImage>(row, maker);
+        case layouts::ControlKind::Panel: return std::make_unique<StandInPanel>(row, maker);
+        case layouts::ControlKind::Button: return std::make_unique<StandInButton>(row, maker);
         case layouts::ControlKind::Timer: break;
     }
     return nullptr;

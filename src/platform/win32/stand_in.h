@@ -1,10 +1,11 @@
-// The controls of a page parked outside its window when the window is made.
-// Their windows are made once the window's first paint is on the screen, or
-// as soon as anything asks one of them for anything, whichever comes first:
-// under Wine every child window costs its share of the start, and nothing can
-// see a parked page until it slides in. Until then a stand-in answers for each
-// control; once it is made, the stand-in passes every call on to it and its
-// events back to the handlers.
+// Controls made later than their window. Under Wine every child window costs
+// its share of the start, so a window makes at its first show only the
+// controls to be seen then; the others (hidden ones, pages parked outside the
+// window) once its first paint is on the screen, or as soon as anything asks
+// one of them for more than whether it is visible or enabled. Until then a
+// stand-in answers for each control, holding what the window's Load sets of
+// those two; once the control is made, the stand-in passes every call on to
+// it and its events back to the handlers.
 #pragma once
 
 #include <memory>
@@ -16,38 +17,55 @@
 
 namespace quorvel::win32 {
 
-// Makes the parked pages of a window, all of them at once (the form).
-class PageMaker {
+// Makes the controls still waiting, all of them at once (the form).
+class ControlMaker {
 public:
-    virtual ~PageMaker() = default;
-    virtual void MakeParkedPages() = 0;
+    virtual ~ControlMaker() = default;
+    virtual void MakeWaitingControls() = 0;
+    // Whether the stand-ins still hold what is set of them: only until the
+    // window first shows; after that a control asked anything is made.
+    virtual bool Holding() const = 0;
 };
 
 // What the window asks of a stand-in: whether its control is still to be
-// made, and to take it once it is.
+// made, the layout row to make it from (with what the stand-in holds), and to
+// take it once it is made.
 class StandIn {
 public:
     virtual ~StandIn() = default;
     virtual bool Waiting() const = 0;
+    virtual const layouts::ControlSpec& RowToMake() const = 0;
     virtual void Take(std::unique_ptr<Control> made) = 0;
 };
 
 template <typename Base>
 class StandInControl : public Base, public NativeControl, public StandIn {
 public:
-    explicit StandInControl(PageMaker& maker) : maker_(maker) {}
+    StandInControl(const layouts::ControlSpec& row, ControlMaker& maker) : row_(row), maker_(maker) {}
 
     bool Waiting() const override { return real_ == nullptr; }
+    // The made control keeps this row, which lives as long as it does.
+    const layouts::ControlSpec& RowToMake() const override { return row_; }
     void Take(std::unique_ptr<Control> made) override {
         made_ = std::move(made);
         real_ = dynamic_cast<Base*>(made_.get());
         PassEventsOn(*real_);
     }
 
-    bool Visible() const override { return Real().Visible(); }
-    void SetVisible(bool visible) override { Real().SetVisible(visible); }
-    bool Enabled() const override { return Real().Enabled(); }
-    void SetEnabled(bool enabled) override { Real().SetEnabled(enabled); }
+    bool Visible() const override { return Held() ? row_.visible : Real().Visible(); }
+    void SetVisible(bool visible) override {
+        if (Held())
+            row_.visible = visible;
+        else
+            Real().SetVisible(visible);
+    }
+    bool Enabled() const override { return Held() ? row_.enabled : Real().Enabled(); }
+    void SetEnabled(bool enabled) override {
+        if (Held())
+            row_.enabled = enabled;
+        else
+            Real().SetEnabled(enabled);
+    }
     Twips Left() const override { return Real().Left(); }
     Twips Top() const override { return Real().Top(); }
     Twips Width() const override { return Real().Width(); }
@@ -60,22 +78,23 @@ public:
     void SendToBack() override { Real().SendToBack(); }
 
     HWND ChildWindow() const override { return ChildWindowOf(Real()); }
-    // The tool tips and drop targets come after the first paint, when the
-    // page is made; until then there is nothing to give them to.
+    // The tool tips and drop targets come after the first paint, when every
+    // control is made; until then there is nothing to give them to.
     void AddToolTip() override {
         if (made_) win32::AddToolTip(*made_);
     }
     void AcceptDrops() override {
         if (made_) win32::AcceptDrops(*made_);
     }
-    // No button window to show before the page is made: a page made later
-    // shows its buttons itself.
+    // No button window to show before the control is made: one made after
+    // its window's show shows itself.
     ButtonHost* Host() override { return made_ ? ButtonHostOf(*made_) : nullptr; }
 
 protected:
+    bool Held() const { return !real_ && maker_.Holding(); }
     Base& Real() const {
-        if (!real_) maker_.MakeParkedPages();
-        if (!real_) throw std::logic_error("a control of a parked page could not be made");
+        if (!real_) maker_.MakeWaitingControls();
+        if (!real_) throw std::logic_error("a control made later could not be made");
         return *real_;
     }
     // The made control raises its events through the stand-in, whose events
@@ -83,7 +102,8 @@ protected:
     virtual void PassEventsOn(Base& made) = 0;
 
 private:
-    PageMaker& maker_;
+    layouts::ControlSpec row_;
+    ControlMaker& maker_;
     std::unique_ptr<Control> made_;
     Base* real_ = nullptr;
 };
@@ -153,7 +173,7 @@ private:
     }
 };
 
-// A stand-in for a control of this kind, made later by the maker.
-std::unique_ptr<Control> MakeStandIn(layouts::ControlKind kind, PageMaker& maker);
+// A stand-in for the control of this row, made later by the maker.
+std::unique_ptr<Control> MakeStandIn(const layouts::ControlSpec& row, ControlMaker& maker);
 
 }  // namespace quorvel::win32
