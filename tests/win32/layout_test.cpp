@@ -141,6 +141,15 @@ TEST_F(Layout, WhatTheFirstPaintDoesNotShowIsMadeAfterIt) {
     Window& w = Form1();
     EXPECT_FALSE(IsWindowVisible(Hwnd(w, "Text7", ControlKind::TextBox)));
     EXPECT_FALSE(IsWindowVisible(Hwnd(w, "iButton11", ControlKind::Button)));
+    // The link made hidden lies over the logo box once shown, as designed.
+    int clicks = 0;
+    Label& link = w.LabelNamed("Label13");
+    link.Click = [&clicks] { ++clicks; };
+    link.SetVisible(true);
+    const LPARAM onLink = MAKELPARAM(480 / 15 + 4, 1320 / 15 + 4);
+    SendMessageW(Hwnd(w, "Picture4", ControlKind::Panel), WM_LBUTTONDOWN, MK_LBUTTON, onLink);
+    SendMessageW(Hwnd(w, "Picture4", ControlKind::Panel), WM_LBUTTONUP, 0, onLink);
+    EXPECT_EQ(clicks, 1);
     int changes = 0;
     w.TextBoxNamed("Text4").Change = [&changes] { ++changes; };
     SetWindowTextW(Hwnd(w, "Text4", ControlKind::TextBox), L"2580");

@@ -29,6 +29,11 @@ void Container::Restack(DrawnControlBase* control, bool toFront) {
     InvalidateRect(hwnd_, &r, FALSE);
 }
 
+void Container::PlaceDrawn(DrawnControlBase* control, DrawnControlBase* behind) {
+    drawn_.erase(std::remove(drawn_.begin(), drawn_.end(), control), drawn_.end());
+    drawn_.insert(std::find(drawn_.begin(), drawn_.end(), behind), control);
+}
+
 void Container::InvalidateTwips(Twips left, Twips top, Twips width, Twips height) {
     if (!hwnd_) return;
     RECT r = PixelRectOf(left, top, width, height, form_.Tpp());

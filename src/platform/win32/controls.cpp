@@ -62,6 +62,7 @@ public:
     void SetWidth(Twips v) override { Move(left_, top_, v, height_); }
     void SetHeight(Twips v) override { Move(left_, top_, width_, v); }
     void AddToolTip() override { UpdateTool(); }
+    DrawnControlBase* Drawn() override { return this; }
     void BringToFront() override { container_.Restack(this, true); }
     void SendToBack() override { container_.Restack(this, false); }
     // A tool tip follows the label's place and disappears while it is hidden.
@@ -164,6 +165,11 @@ void AcceptDrops(Control& control) {
 
 void AddToolTip(Control& control) {
     if (NativeControl* native = NativeOf(control)) native->AddToolTip();
+}
+
+DrawnControlBase* DrawnOf(Control& control) {
+    NativeControl* native = NativeOf(control);
+    return native ? native->Drawn() : nullptr;
 }
 
 ButtonHost* ButtonHostOf(Control& control) {

@@ -16,6 +16,7 @@ namespace quorvel::win32 {
 
 class ButtonHost;
 class Container;
+class DrawnControlBase;
 class FormWindow;
 
 inline constexpr wchar_t kPanelClass[] = L"QuorvelPanel";
@@ -38,6 +39,8 @@ public:
     virtual void AcceptDrops() {}
     // The skinned button's window, for buttons.
     virtual ButtonHost* Host() { return nullptr; }
+    // What its container draws, for labels and images.
+    virtual DrawnControlBase* Drawn() { return nullptr; }
 };
 
 // A label or an image: no window of its own; its container paints it beneath
@@ -88,6 +91,8 @@ std::unique_ptr<FormTimer> MakeTimer(FormWindow& form, const layouts::ControlSpe
 // nullptr for drawn-only controls.
 HWND ChildWindowOf(Control& control);
 ButtonHost* ButtonHostOf(Control& control);
+// A label's or an image's drawing; nullptr for the other kinds.
+DrawnControlBase* DrawnOf(Control& control);
 // Gives the control's tip, if it has one, to its window's tool tips.
 void AddToolTip(Control& control);
 // Lets a text box designed to take dropped files take them.

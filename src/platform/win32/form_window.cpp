@@ -147,7 +147,7 @@ void FormWindow::MakeWaiting(bool all) {
                 panels_[std::string(row.name)] = inner;
                 shownPanels.insert(row.name);
             }
-            if (HWND window = ChildWindowOf(*control)) PlaceAsDesigned(row, window);
+            PlaceAsDesigned(row, *control);
             made.push_back(control.get());
             standIn.Take(std::move(control));
             waiting_.erase(waiting_.begin() + static_cast<ptrdiff_t>(i));
@@ -168,13 +168,17 @@ void FormWindow::MakeWaiting(bool all) {
     }
 }
 
-void FormWindow::PlaceAsDesigned(const ControlSpec& row, HWND window) {
-    // A new window goes beneath its siblings, where the layout has it unless
-    // a sibling after it in the layout is made already. Then directly beneath
-    // the nearest made sibling before it (or on top): nothing has been
+void FormWindow::PlaceAsDesigned(const ControlSpec& row, Control& made) {
+    // A new control goes beneath its siblings (of its kind: child windows or
+    // drawn ones), where the layout has it unless a sibling after it in the
+    // layout is made already. Then directly beneath the nearest made sibling
+    // before it (or on top), in front of the one after it: nothing has been
     // restacked yet, since restacking makes every control first.
+    HWND window = ChildWindowOf(made);
+    DrawnControlBase* drawn = DrawnOf(made);
     HWND above = HWND_TOP;
-    bool later = false;
+    bool laterWindow = false;
+    DrawnControlBase* laterDrawn = nullptr;
     bool before = true;
     for (const ControlSpec& other : form_.controls) {
         if (&other == &row) {
@@ -183,15 +187,20 @@ void FormWindow::PlaceAsDesigned(const ControlSpec& row, HWND window) {
         }
         if (other.container != row.container || other.kind == ControlKind::Timer) continue;
         Control& control = *controls_.at(KeyOf(other.name, other.index));
-        if (const auto* standIn = dynamic_cast<const StandIn*>(&control); standIn && standIn->Waiting()) continue;
-        HWND h = ChildWindowOf(control);
-        if (!h) continue;
-        if (before)
-            above = h;
-        else
-            later = true;
+        if (const auto* standIn = dynamic_cast<StandIn*>(&control)) {
+            if (standIn->Waiting()) continue;
+        }
+        if (HWND h = ChildWindowOf(control)) {
+            if (before)
+                above = h;
+            else
+                laterWindow = true;
+        } else if (!before && !laterDrawn) {
+            laterDrawn = DrawnOf(control);
+        }
     }
-    if (later) ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (window && laterWindow) ::SetWindowPos(window, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (drawn && laterDrawn) ContainerOf(row.container).PlaceDrawn(drawn, laterDrawn);
 }
 
 void FormWindow::RebuildTabOrder() {

@@ -41,6 +41,9 @@ public:
     void Attach(HWND hwnd) { hwnd_ = hwnd; }
     FormWindow& form() { return form_; }
     void AddDrawn(DrawnControlBase* control) { drawn_.push_back(control); }
+    // Puts a drawn control directly in front of another one (at the back when
+    // there is none): where the layout has a control made after its siblings.
+    void PlaceDrawn(DrawnControlBase* control, DrawnControlBase* behind);
     void Restack(DrawnControlBase* control, bool toFront);
     void InvalidateTwips(Twips left, Twips top, Twips width, Twips height);
     Colour BackColor() const { return backColor_; }
@@ -165,7 +168,7 @@ private:
     void MakeWaiting(bool all);
     // Puts a control made after some of its later siblings where the layout
     // has it among them.
-    void PlaceAsDesigned(const layouts::ControlSpec& row, HWND window);
+    void PlaceAsDesigned(const layouts::ControlSpec& row, Control& made);
     // Tab order over the controls whose windows are made.
     void RebuildTabOrder();
     Container& ContainerOf(std::string_view name);

@@ -89,6 +89,7 @@ public:
     // No button window to show before the control is made: one made after
     // its window's show shows itself.
     ButtonHost* Host() override { return made_ ? ButtonHostOf(*made_) : nullptr; }
+    DrawnControlBase* Drawn() override { return made_ ? DrawnOf(*made_) : nullptr; }
 
 protected:
     bool Held() const { return !real_ && maker_.Holding(); }
