@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "layouts/forms.h"
 #include "lock/keyboard_filter.h"
@@ -235,6 +236,39 @@ TEST(GtkTimers, IdleTicksSlowDownUntilAnythingHappens) {
 
 // The lock's filter sees the keys as the Windows hook does, left and right
 // apart: of the modifiers only the left Ctrl is one of its four codes.
+// The help file opens in the desktop's viewer for text, which gets the
+// environment the program was started with (the program itself runs without
+// OpenGL).
+TEST(GtkHelp, TheHelpFileOpensInTheViewerForTextWithTheEnvironmentAsItWas) {
+    Folder folder;
+    fs::create_directories(folder / "data/applications");
+    fs::create_directories(folder / "config");
+    const fs::path seen = folder / "seen.txt";
+    Write(folder / "viewer.sh", "#!/bin/sh\nenv > '" + seen.string() + ".part'; echo \"FILE=$1\" >> '" + seen.string() +
+                                    ".part'; mv '" + seen.string() + ".part' '" + seen.string() + "'\n");
+    fs::permissions(folder / "viewer.sh", fs::perms::owner_all);
+    Write(folder / "data/applications/quorvel-viewer.desktop",
+          "[Desktop Entry]\nType=Application\nName=Viewer\nMimeType=text/plain;\nExec=" +
+              (folder / "viewer.sh").string() + " %f\n");
+    Write(folder / "config/mimeapps.list", "[Default Applications]\ntext/plain=quorvel-viewer.desktop\n");
+    const fs::path help = folder / "NS码.txt";
+    Write(help, "NS码\n");
+    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    unsetenv("GDK_GL");
+    LeaveOutGl();
+    ASSERT_STREQ(g_getenv("GDK_GL"), "disable");
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    GtkToolkit toolkit;
+    toolkit.storeFolder = folder / "store";
+    ASSERT_TRUE(toolkit.OpenTextFile(U16(help.c_str())));
+    for (int i = 0; i < 100 && !fs::exists(seen); ++i) g_usleep(50'000);
+    std::ifstream in(seen);
+    const std::string env((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(env.find("FILE=" + help.string()), std::string::npos) << env;
+    EXPECT_EQ(env.find("GDK_GL="), std::string::npos);
+}
+
 TEST(GtkKeys, TheFilterDiscardsTheLeftCtrlAndPassesEveryOtherKey) {
     struct Case {
         guint keyval;

@@ -35,6 +35,17 @@ Rgba ToRgba(Colour colour, Colour fallback) {
     return {(colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0};
 }
 
+namespace {
+constexpr char kGdkGl[] = "GDK_GL";
+// Whether this process set GDK_GL itself.
+bool g_glLeftOut = false;
+}  // namespace
+
+void LeaveOutGl() {
+    if (g_getenv(kGdkGl)) return;
+    g_glLeftOut = g_setenv(kGdkGl, "disable", FALSE) != FALSE;
+}
+
 std::filesystem::path DefaultStoreFolder() { return std::filesystem::path(g_get_user_config_dir()) / "quorvel"; }
 
 namespace {
@@ -323,7 +334,11 @@ bool GtkToolkit::FileExists(std::u16string_view path) {
 bool GtkToolkit::OpenTextFile(std::u16string_view path) {
     GFile* file = g_file_new_for_path(U8(path).c_str());
     gchar* uri = g_file_get_uri(file);
-    const bool started = g_app_info_launch_default_for_uri(uri, nullptr, nullptr);
+    GAppLaunchContext* context = G_APP_LAUNCH_CONTEXT(gdk_display_get_app_launch_context(gdk_display_get_default()));
+    // The viewer gets the environment as the user left it.
+    if (g_glLeftOut) g_app_launch_context_unsetenv(context, kGdkGl);
+    const bool started = g_app_info_launch_default_for_uri(uri, context, nullptr);
+    g_object_unref(context);
     g_free(uri);
     g_object_unref(file);
     return started;

@@ -171,6 +171,13 @@ private:
     GdkWindow* GrabTarget(const FormWindow* leaving) const;
 };
 
+// The program draws with cairo alone: GDK need not load OpenGL, and with it
+// the system's GL driver, when the display opens (a few milliseconds of a
+// start of some fifty). Called first thing in main, before any other thread;
+// a setting of the user's own stands, and a program the program starts gets
+// the environment as it was.
+void LeaveOutGl();
+
 // The folder where the settings store lives by default:
 // $XDG_CONFIG_HOME/quorvel (or ~/.config/quorvel).
 std::filesystem::path DefaultStoreFolder();

@@ -12,6 +12,7 @@
 #include "platform/gtk/pictures.h"
 
 int main(int argc, char** argv) {
+    quorvel::gtk::LeaveOutGl();
     // Every large buffer (a decoded photo, a window's frame) goes back to the
     // system when it is freed: by default the C library raises this bound
     // after the first such buffer and keeps the next ones for itself.
