@@ -169,11 +169,17 @@ void ButtonHost::StopTimer1() {
     timerRunning_ = false;
 }
 
+void ButtonHost::Invalidate() {
+    // A window out of sight is painted whole once it comes into sight:
+    // nothing to ask of the window server before.
+    if (Showing()) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void ButtonHost::Clear(Colour background) {
     RECT r{0, 0, size_.cx, size_.cy};
     ScopedBrush brush(CreateSolidBrush(ToColorRef(background)));
     FillRect(memory_.Get(), &r, brush.Get());
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 void ButtonHost::PaintPicture(const Picture& picture, Twips x, Twips y, Twips width, Twips height) {
@@ -184,7 +190,7 @@ void ButtonHost::PaintPicture(const Picture& picture, Twips x, Twips y, Twips wi
     SetStretchBltMode(memory_.Get(), COLORONCOLOR);
     StretchDIBits(memory_.Get(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0,
                   picture->width, picture->height, picture->pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 HFONT ButtonHost::FontOf(const ButtonFont& font) {
@@ -213,13 +219,13 @@ void ButtonHost::Print(std::u16string_view text, Twips x, Twips y, const ButtonF
     SetBkMode(memory_.Get(), TRANSPARENT);
     SetTextColor(memory_.Get(), ToColorRef(colour));
     TextOutW(memory_.Get(), Px(x), Px(y), W(text), static_cast<int>(text.size()));
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 void ButtonHost::DrawFocusRect(const FocusRect& rect) {
     const RECT r{rect.left, rect.top, rect.right, rect.bottom};
     ::DrawFocusRect(memory_.Get(), &r);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    Invalidate();
 }
 
 Picture ButtonHost::Image() const {

@@ -73,6 +73,8 @@ public:
 private:
     void RecreateImage();
     void ApplyShape();
+    // The retained image changed: the window is to be painted again.
+    void Invalidate();
     // Sizes the window in pixels; an absent side keeps its size.
     void Resize(std::optional<int> width, std::optional<int> height);
     HFONT FontOf(const ButtonFont& font);

@@ -12,6 +12,7 @@
 #include "platform/win32/guard.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
+#include "widgets/ibutton/property_bag.h"
 
 namespace quorvel::win32 {
 
@@ -117,18 +118,42 @@ bool FormWindow::ParkedOutside(const ControlSpec& row) const {
            row.top + row.height <= 0;
 }
 
+namespace {
+
+// Whether the control of a row paints every pixel of its box: a skinned
+// button of the transparent back style shows what lies beneath its corners.
+bool Opaque(const ControlSpec& row) {
+    if (row.kind == ControlKind::TextBox || row.kind == ControlKind::Panel) return true;
+    if (row.kind != ControlKind::Button) return false;
+    const std::string* backStyle = PropertyBag::Parse(row.bag).Find("cbackstyle");
+    return !backStyle || *backStyle != "0";
+}
+
+bool Within(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
 void FormWindow::MakeWaitingControls() { MakeWaiting(true); }
 
 void FormWindow::MakeWaiting(bool all) {
     if (waiting_.empty() || making_) return;
     making_ = true;
     std::vector<Control*> made;
-    // Shown at the show: what the stand-in holds as visible, in a container
-    // made now, in no page parked outside.
+    // Seen at the show: what the stand-in holds as visible, in a container
+    // made now, in no page parked outside, not wholly beneath an opaque
+    // control made now (the stack of buttons where only the front one shows).
     std::set<std::string_view> shownPanels;
-    const auto shown = [&](const ControlSpec& row, const ControlSpec& held) {
+    std::vector<std::pair<std::string_view, RECT>> covers;
+    const auto seen = [&](const ControlSpec& row, const ControlSpec& held) {
         if (!held.visible || ParkedOutside(row)) return false;
-        return row.container.empty() || shownPanels.contains(row.container);
+        if (!row.container.empty() && !shownPanels.contains(row.container)) return false;
+        const RECT box = PixelRectOf(row.left, row.top, row.width, row.height, Tpp());
+        return std::none_of(covers.begin(), covers.end(), [&](const auto& cover) {
+            return cover.first == row.container && Within(box, cover.second);
+        });
     };
     try {
         // One row at a time: a row that fails stays waiting, and the next ask
@@ -137,7 +162,7 @@ void FormWindow::MakeWaiting(bool all) {
             const ControlSpec& row = *waiting_[i];
             auto& standIn = dynamic_cast<StandIn&>(*controls_.at(KeyOf(row.name, row.index)));
             const ControlSpec& held = standIn.RowToMake();
-            if (!all && !shown(row, held)) {
+            if (!all && !seen(row, held)) {
                 ++i;
                 continue;
             }
@@ -147,6 +172,8 @@ void FormWindow::MakeWaiting(bool all) {
                 panels_[std::string(row.name)] = inner;
                 shownPanels.insert(row.name);
             }
+            if (!all && Opaque(row))
+                covers.emplace_back(row.container, PixelRectOf(row.left, row.top, row.width, row.height, Tpp()));
             PlaceAsDesigned(row, *control);
             made.push_back(control.get());
             standIn.Take(std::move(control));
