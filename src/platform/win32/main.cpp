@@ -7,13 +7,11 @@
 #include "layouts/forms.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/ole.h"
-#include "platform/win32/pictures.h"
 #include "platform/win32/win32_toolkit.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int code = 1;
     try {
-        quorvel::win32::DecodeArtAhead(quorvel::layouts::kForm1.picture);
         quorvel::win32::Win32Toolkit toolkit(instance);
         quorvel::Program program(toolkit);
         // Locking then only shows the lock window: the time from the click to a

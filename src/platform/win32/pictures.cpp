@@ -235,57 +235,15 @@ Picture DecodeOwn(const ArtResource& art) {
     return own ? std::make_shared<const Bitmap>(std::move(*own)) : nullptr;
 }
 
-// A picture being decoded ahead, on a thread of its own.
-struct AheadDecode {
-    ArtResource art;
-    Picture picture;
-    HANDLE thread = nullptr;
-};
-
-DWORD WINAPI DecodeAhead(void* parameter) {
-    auto* ahead = static_cast<AheadDecode*>(parameter);
-    try {
-        ahead->picture = DecodeOwn(ahead->art);
-    } catch (const std::exception&) {  // out of memory: decoded again when asked for
-    }
-    return 0;
-}
-
-// Never destroyed: a thread still decoding when the process ends writes into
-// its own record to the last.
-std::map<std::string, std::unique_ptr<AheadDecode>, std::less<>>& Ahead() {
-    static auto* ahead = new std::map<std::string, std::unique_ptr<AheadDecode>, std::less<>>;
-    return *ahead;
-}
-
 }  // namespace
-
-void DecodeArtAhead(std::string_view name) {
-    if (name.empty() || Ahead().contains(name)) return;
-    auto ahead = std::make_unique<AheadDecode>();
-    ahead->art = FindArt(name);
-    if (!ahead->art.data) return;
-    ahead->thread = CreateThread(nullptr, 0, &DecodeAhead, ahead.get(), 0, nullptr);
-    // No thread: decoded when asked for.
-    if (ahead->thread) Ahead().emplace(std::string(name), std::move(ahead));
-}
 
 Picture LoadArt(std::string_view name) {
     static std::map<std::string, Picture, std::less<>> cache;
     if (name.empty()) return nullptr;
     if (auto it = cache.find(name); it != cache.end()) return it->second;
-    Picture picture;
-    if (auto ahead = Ahead().find(name); ahead != Ahead().end()) {
-        WaitForSingleObject(ahead->second->thread, INFINITE);
-        CloseHandle(ahead->second->thread);
-        picture = std::move(ahead->second->picture);
-        Ahead().erase(ahead);
-    }
-    if (!picture) {
-        const ArtResource art = FindArt(name);
-        picture = DecodeOwn(art);
-        if (!picture && art.data) picture = DecodePictureMemory(art.data, art.size).value_or(nullptr);
-    }
+    const ArtResource art = FindArt(name);
+    Picture picture = DecodeOwn(art);
+    if (!picture && art.data) picture = DecodePictureMemory(art.data, art.size).value_or(nullptr);
     cache.emplace(std::string(name), picture);
     return picture;
 }

@@ -27,11 +27,6 @@ std::optional<Picture> DecodePictureFile(std::u16string_view path, PictureUse us
 std::optional<Picture> DecodePictureMemory(const void* data, size_t size);
 // An RCDATA resource of the executable, by name; nullptr when absent.
 Picture LoadArt(std::string_view name);
-// Starts decoding a picture of the art on a second thread, for LoadArt to
-// take when it is first asked for it. The setup window's background is
-// needed only by its first paint: it is decoded while the window and its
-// controls are made.
-void DecodeArtAhead(std::string_view name);
 
 // The description of 32-bit top-down pixels, the layout of a Bitmap.
 BITMAPINFO TopDownInfo(int width, int height);
