@@ -32,13 +32,14 @@ COVERED_WITHIN = 1.0  # a monitor, a window mapped later: covered again within t
 
 class Native:
     """The program in a home of its own: its key files, no Wayland, and a
-    system bus only where a scenario gives it one."""
+    system bus only where a scenario gives it one. A critical warning of GTK
+    ends it, and so fails the scenario."""
 
     def __init__(self, options, name):
         self.exe, self.nc_tool, self.artifacts, self.name = options.exe, options.nc, options.artifacts, name
         self.home = tempfile.mkdtemp(prefix="quorvel-native-")
         self.env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
-                        NO_AT_BRIDGE="1", GDK_BACKEND="x11",
+                        NO_AT_BRIDGE="1", GDK_BACKEND="x11", G_DEBUG="fatal-criticals",
                         DBUS_SYSTEM_BUS_ADDRESS=f"unix:path={self.home}/no-system-bus")
         for key in ("WAYLAND_DISPLAY", "XDG_SESSION_ID"):
             self.env.pop(key, None)

@@ -35,6 +35,36 @@ GdkRectangle ChildRect(GtkWidget* child) {
     gtk_widget_get_size_request(child, &r.width, &r.height);
     return r;
 }
+
+// The setup window's layout. GtkLayout maps every shown child when it maps,
+// a page parked outside the window (not child-visible) included, which GTK
+// refuses with a critical warning each time; this one maps only the children
+// it lets be seen, as every other GTK container does.
+struct ParkingLayout {
+    GtkLayout parent;
+};
+struct ParkingLayoutClass {
+    GtkLayoutClass parent_class;
+};
+G_DEFINE_TYPE(ParkingLayout, parking_layout, GTK_TYPE_LAYOUT)
+
+void parking_layout_init(ParkingLayout*) {}
+
+void parking_layout_class_init(ParkingLayoutClass* type) {
+    GTK_WIDGET_CLASS(type)->map = [](GtkWidget* widget) {
+        gtk_widget_set_mapped(widget, TRUE);
+        gtk_container_forall(
+            GTK_CONTAINER(widget),
+            [](GtkWidget* child, gpointer) {
+                if (gtk_widget_get_visible(child) && gtk_widget_get_child_visible(child) &&
+                    !gtk_widget_get_mapped(child))
+                    gtk_widget_map(child);
+            },
+            nullptr);
+        gdk_window_show(gtk_layout_get_bin_window(GTK_LAYOUT(widget)));
+        gdk_window_show(gtk_widget_get_window(widget));
+    };
+}
 }  // namespace
 
 int ToPixels(Twips twips, float twipsPerPixel) {
@@ -302,7 +332,7 @@ FormWindow::FormWindow(GtkToolkit& toolkit, const layouts::FormSpec& form, bool 
     gtk_window_set_default_size(GTK_WINDOW(window_), width_, height_);
     gtk_window_move(GTK_WINDOW(window_), x_, y_);
 
-    MakeLayout(gtk_layout_new(nullptr, nullptr));
+    MakeLayout(GTK_WIDGET(g_object_new(parking_layout_get_type(), nullptr)));
     gtk_container_add(GTK_CONTAINER(window_), layout_);
     gtk_widget_show(layout_);
     // The keys go to the window itself until the user or the program picks a
