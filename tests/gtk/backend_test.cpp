@@ -234,8 +234,6 @@ TEST(GtkTimers, IdleTicksSlowDownUntilAnythingHappens) {
     gtk_widget_destroy(window);
 }
 
-// The lock's filter sees the keys as the Windows hook does, left and right
-// apart: of the modifiers only the left Ctrl is one of its four codes.
 // The help file opens in the desktop's viewer for text, which gets the
 // environment the program was started with (the program itself runs without
 // OpenGL).
@@ -269,6 +267,8 @@ TEST(GtkHelp, TheHelpFileOpensInTheViewerForTextWithTheEnvironmentAsItWas) {
     EXPECT_EQ(env.find("GDK_GL="), std::string::npos);
 }
 
+// The lock's filter sees the keys as the Windows hook does, left and right
+// apart: of the modifiers only the left Ctrl is one of its four codes.
 TEST(GtkKeys, TheFilterDiscardsTheLeftCtrlAndPassesEveryOtherKey) {
     struct Case {
         guint keyval;

@@ -125,8 +125,8 @@ namespace {
 bool Opaque(const ControlSpec& row) {
     if (row.kind == ControlKind::TextBox || row.kind == ControlKind::Panel) return true;
     if (row.kind != ControlKind::Button) return false;
-    const std::string* backStyle = PropertyBag::Parse(row.bag).Find("cbackstyle");
-    return !backStyle || *backStyle != "0";
+    std::vector<std::string> rejected;
+    return ReadButtonProperties(PropertyBag::Parse(row.bag), {}, nullptr, rejected).cBackStyle != 0;
 }
 
 bool Within(const RECT& inner, const RECT& outer) {
@@ -147,12 +147,14 @@ void FormWindow::MakeWaiting(bool all) {
     // control made now (the stack of buttons where only the front one shows).
     std::set<std::string_view> shownPanels;
     std::vector<std::pair<std::string_view, RECT>> covers;
+    const auto box = [this](const ControlSpec& row) {
+        return PixelRectOf(row.left, row.top, row.width, row.height, Tpp());
+    };
     const auto seen = [&](const ControlSpec& row, const ControlSpec& held) {
         if (!held.visible || ParkedOutside(row)) return false;
         if (!row.container.empty() && !shownPanels.contains(row.container)) return false;
-        const RECT box = PixelRectOf(row.left, row.top, row.width, row.height, Tpp());
         return std::none_of(covers.begin(), covers.end(), [&](const auto& cover) {
-            return cover.first == row.container && Within(box, cover.second);
+            return cover.first == row.container && Within(box(row), cover.second);
         });
     };
     try {
@@ -172,8 +174,7 @@ void FormWindow::MakeWaiting(bool all) {
                 panels_[std::string(row.name)] = inner;
                 shownPanels.insert(row.name);
             }
-            if (!all && Opaque(row))
-                covers.emplace_back(row.container, PixelRectOf(row.left, row.top, row.width, row.height, Tpp()));
+            if (!all && Opaque(row)) covers.emplace_back(row.container, box(row));
             PlaceAsDesigned(row, *control);
             made.push_back(control.get());
             standIn.Take(std::move(control));
